@@ -1,0 +1,94 @@
+#pragma once
+
+#include "formats.h"
+#include "textmetrics.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+namespace console {
+
+/// What follows an item of a print statement.
+enum class Separator {
+    Semicolon,  ///< the next output follows at once
+    Comma,      ///< the next output starts at the next print zone
+    LineEnd,    ///< the next output starts at the beginning of the next line
+};
+
+inline constexpr Separator Semi = Separator::Semicolon;
+inline constexpr Separator Comma = Separator::Comma;
+inline constexpr Separator LineEnd = Separator::LineEnd;
+
+/// One item of a print statement: text, an integer, or a real.
+class Item
+{
+public:
+    Item() = default;
+    Item(const char *utf8) : m_value(QString::fromUtf8(utf8)) {}
+    Item(const QString &text) : m_value(text) {}
+    Item(std::uint8_t value) : m_value(std::int64_t{value}) {}
+    Item(std::int16_t value) : m_value(std::int64_t{value}) {}
+    Item(std::int32_t value) : m_value(std::int64_t{value}) {}
+    Item(double value) : m_value(value) {}
+
+    /// The item as it is drawn.
+    QString text() const;
+
+private:
+    std::variant<QString, std::int64_t, double> m_value;
+};
+
+/// Text drawn at one place of the console.
+struct Run
+{
+    int line;       ///< line number, 0 at the top
+    int x;          ///< left edge, in the metrics' units
+    QString text;
+};
+
+/// The output console: print statements laid out into lines and print zones,
+/// kept so that the window can draw them again at any time.
+class OutputConsole
+{
+public:
+    /// Columns between two print zones.
+    static constexpr int zoneColumns = 14;
+    /// Lines below this are far out of sight and are not kept.
+    static constexpr int keptLines = 1000;
+
+    explicit OutputConsole(const TextMetrics &metrics);
+
+    /// Erases everything and moves the print position to the top-left corner.
+    void clear();
+
+    /// Prints one statement: items, each followed by its separator, in order,
+    /// e.g. print("CH", Semi, channel, Comma, "Data", Semi, raw, LineEnd).
+    template <typename... Rest>
+    void print(const Item &item, Separator separator, const Rest &...rest)
+    {
+        put(item, separator);
+        if constexpr (sizeof...(rest) > 0)
+            print(rest...);
+    }
+
+    /// Everything printed since the last clear, in the order it was printed.
+    const std::vector<Run> &runs() const { return m_runs; }
+    /// The line the next output goes to.
+    int line() const { return m_line; }
+    /// Where on that line the next output starts.
+    int x() const { return m_x; }
+    const TextMetrics &metrics() const { return m_metrics; }
+
+private:
+    void put(const Item &item, Separator separator);
+
+    const TextMetrics &m_metrics;
+    std::vector<Run> m_runs;
+    int m_line = 0;
+    int m_x = 0;
+};
+
+} // namespace console

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace console {
+
+/// The text boxes that procedures write to.
+enum class Box { TAD_TEXT, Text2 };
+
+/// The window operations the procedures use.
+class WindowServices
+{
+public:
+    virtual ~WindowServices() = default;
+
+    /// Replaces the window caption.
+    virtual void setCaption(const QString &text) = 0;
+    /// Replaces the text of box.
+    virtual void setBoxText(Box box, const QString &text) = 0;
+    /// Switches the acquisition timer on or off.
+    virtual void setTimerEnabled(bool on) = 0;
+    /// Sounds the system's default beep.
+    virtual void beep() = 0;
+};
+
+} // namespace console

@@ -1,0 +1,38 @@
+#include "procedures.h"
+
+#include "formats.h"
+
+#include <new>
+#include <utility>
+
+namespace procedures {
+
+Procedures::Procedures(device::Card &card, console::OutputConsole &console,
+                       console::WindowServices &window, QString cardSource)
+    : m_card(card)
+    , m_console(console)
+    , m_window(window)
+    , m_cardSource(std::move(cardSource))
+    // calloc hands back untouched zero pages: the buffer costs memory only
+    // where an acquisition has written.
+    , m_sampleBuffer(static_cast<std::int32_t *>(
+          std::calloc(sampleBufferSize, sizeof(std::int32_t))))
+{
+    if (!m_sampleBuffer)
+        throw std::bad_alloc();
+}
+
+void Procedures::startUp()
+{
+    m_deviceHandle = m_card.OpenDevice(0);
+    if (m_deviceHandle == -1) {
+        m_window.setCaption(QStringLiteral("Error Load ZK583"));
+        m_window.beep();
+        return;
+    }
+    m_window.setCaption(QStringLiteral("ZK583 Testing Program  ") + m_cardSource
+                        + QStringLiteral(" V1.0") + QStringLiteral("  HANDLE=")
+                        + console::hexText(m_deviceHandle) + QStringLiteral("H"));
+}
+
+} // namespace procedures
