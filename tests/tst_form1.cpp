@@ -1,0 +1,197 @@
+#include "fakecard.h"
+#include "form1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_card = std::make_unique<FakeCard>();
+        m_form = std::make_unique<Form1>(*m_card, QStringLiteral("Simulated card"));
+        m_form->load();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_card.reset();
+    }
+
+    void controlsStandWhereTheTableSays_data();
+    void controlsStandWhereTheTableSays();
+    void startsWithCaptionTimerOffAndFocusOnCommand2();
+    void tabOrderFollowsTheTable();
+    void buttonsRunTheirProcedures_data();
+    void buttonsRunTheirProcedures();
+    void timerTicksRunTheAcquisition();
+    void exitEndsWithoutStoppingTheScan();
+    void consoleIsPaintedAndSurvivesRepaints();
+
+private:
+    QPushButton *button(const char *name) const
+    {
+        return qobject_cast<QPushButton *>(m_form->control(QString::fromLatin1(name)));
+    }
+    QString boxText(const char *name) const
+    {
+        return qobject_cast<QLineEdit *>(m_form->control(QString::fromLatin1(name)))->text();
+    }
+
+    std::unique_ptr<FakeCard> m_card;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestForm1::controlsStandWhereTheTableSays_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");   // pixels: twips / 15
+
+    QTest::newRow("DO") << "DO" << "QPushButton" << "DO" << QRect(344, 16, 65, 25);
+    QTest::newRow("Text1") << "Text1" << "QLineEdit" << " DO输出0x55AA" << QRect(424, 16, 129, 25);
+    QTest::newRow("DI") << "DI" << "QPushButton" << "DI" << QRect(344, 57, 65, 25);
+    QTest::newRow("Text2") << "Text2" << "QLineEdit" << " " << QRect(424, 57, 129, 25);
+    QTest::newRow("AD") << "AD" << "QPushButton" << "AD连续" << QRect(344, 99, 65, 25);
+    QTest::newRow("Label2") << "Label2" << "QLabel" << "已经采集" << QRect(424, 99, 57, 25);
+    QTest::newRow("StopAD") << "StopAD" << "QPushButton" << "AD查询" << QRect(344, 140, 65, 25);
+    QTest::newRow("TAD_TEXT") << "TAD_TEXT" << "QLineEdit" << "Text4" << QRect(424, 140, 73, 25);
+    QTest::newRow("Label1") << "Label1" << "QLabel" << "点" << QRect(520, 140, 25, 25);
+    QTest::newRow("Command2") << "Command2" << "QPushButton" << "启动CNT0" << QRect(344, 181, 65, 25);
+    QTest::newRow("Command8") << "Command8" << "QPushButton" << "Read CNT0" << QRect(424, 181, 65, 25);
+    QTest::newRow("Command5") << "Command5" << "QPushButton" << "DA" << QRect(344, 223, 65, 25);
+    QTest::newRow("Command4") << "Command4" << "QPushButton" << "EEPROM" << QRect(424, 223, 65, 25);
+    QTest::newRow("Command1") << "Command1" << "QPushButton" << "脉冲输出" << QRect(344, 264, 65, 25);
+    QTest::newRow("Command6") << "Command6" << "QPushButton" << "停止输出" << QRect(424, 264, 65, 25);
+    QTest::newRow("Command3") << "Command3" << "QPushButton" << "退出" << QRect(392, 312, 65, 25);
+}
+
+void TestForm1::controlsStandWhereTheTableSays()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+
+    QWidget *widget = m_form->control(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->metaObject()->className(), kind);
+    QCOMPARE(widget->geometry(), geometry);
+    if (auto *pushButton = qobject_cast<QPushButton *>(widget))
+        QCOMPARE(pushButton->text(), text);
+    if (auto *box = qobject_cast<QLineEdit *>(widget)) {
+        QCOMPARE(box->text(), text);
+        QVERIFY(box->isReadOnly());
+    }
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), text);
+}
+
+void TestForm1::startsWithCaptionTimerOffAndFocusOnCommand2()
+{
+    QCOMPARE(m_form->windowTitle(), "ZK583 Testing Program  Simulated card V1.0  HANDLE=7H");
+    QCOMPARE(m_form->size(), QSize(564, 352));
+    QCOMPARE(m_form->timer1()->interval(), 50);
+    QVERIFY(!m_form->timer1()->isActive());
+
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QCOMPARE(QApplication::focusWidget(), m_form->control("Command2"));
+}
+
+void TestForm1::tabOrderFollowsTheTable()
+{
+    const QStringList order{"Command2", "StopAD", "AD", "DO", "DI", "Command3", "Command1",
+                            "Command5", "Command6", "Text1", "Text2", "Command4", "Command8",
+                            "TAD_TEXT"};
+    QStringList seen;
+    QWidget *widget = m_form->control(order.front());
+    for (int i = 0; i < order.size(); ++i, widget = widget->nextInFocusChain()) {
+        while (widget->focusPolicy() == Qt::NoFocus)
+            widget = widget->nextInFocusChain();
+        seen << widget->objectName();
+    }
+    QCOMPARE(seen, order);
+}
+
+void TestForm1::buttonsRunTheirProcedures_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("calls");
+
+    QTest::newRow("DO") << "DO" << QStringList{"DO(7,21930)"};
+    QTest::newRow("DI") << "DI" << QStringList{"DI(7)"};
+    QTest::newRow("AD") << "AD" << QStringList{"CAL(7)", "TAD(7,0,15,0,0,50)"};
+    QTest::newRow("Command5") << "Command5"
+                              << QStringList{"DA_INI(7)", "DA(7,0,1,4095)", "DA(7,1,2,0)"};
+    QTest::newRow("Command1") << "Command1"
+                              << QStringList{"PRun(7,0,0,10000,5000)", "PRun(7,1,1,20000,10)"};
+    QTest::newRow("Command6") << "Command6" << QStringList{"PEnd(7,0)", "PEnd(7,1)"};
+    QTest::newRow("Command2") << "Command2" << QStringList{"CNT_Run(7,0,10000)"};
+    QTest::newRow("Command8") << "Command8" << QStringList{"CNT_Read(7,0,0,0)"};
+    QTest::newRow("Command4") << "Command4" << QStringList{"EEPROM_Write(7)", "EEPROM_Read(7)"};
+}
+
+void TestForm1::buttonsRunTheirProcedures()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, calls);
+
+    m_card->calls.clear();
+    QTest::mouseClick(m_form->control(button), Qt::LeftButton);
+    QCOMPARE(m_card->calls, calls);
+}
+
+void TestForm1::timerTicksRunTheAcquisition()
+{
+    m_card->readyCounts = {99, 160};
+    QTest::mouseClick(button("AD"), Qt::LeftButton);
+    QVERIFY(m_form->timer1()->isActive());
+    QCOMPARE(boxText("TAD_TEXT"), "Text4");
+
+    QTRY_COMPARE(boxText("TAD_TEXT"), "160");
+    QVERIFY(m_card->calls.contains("TAD_Read(7,160)"));
+
+    // StopAD runs the single-shot scan; it stops nothing.
+    QTest::mouseClick(button("StopAD"), Qt::LeftButton);
+    QVERIFY(m_form->timer1()->isActive());
+}
+
+void TestForm1::exitEndsWithoutStoppingTheScan()
+{
+    QSignalSpy exitRequested(m_form.get(), &Form1::exitRequested);
+    QTest::mouseClick(button("AD"), Qt::LeftButton);
+    QTest::mouseClick(button("Command3"), Qt::LeftButton);
+    QCOMPARE(exitRequested.count(), 1);
+    QVERIFY(!m_card->calls.contains("TAD_Stop(7)"));
+}
+
+void TestForm1::consoleIsPaintedAndSurvivesRepaints()
+{
+    m_form->show();
+    const QImage blank = m_form->grab().toImage();
+    QTest::mouseClick(button("StopAD"), Qt::LeftButton);
+    const QImage listed = m_form->grab().toImage();
+    QVERIFY(listed != blank);
+    QCOMPARE(m_form->outputConsole().line(), 16);
+
+    // Covered, resized and shown again: the same page is drawn.
+    m_form->hide();
+    m_form->resize(700, 400);
+    m_form->resize(Form1::clientSize);
+    m_form->show();
+    QCOMPARE(m_form->grab().toImage(), listed);
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
