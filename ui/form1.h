@@ -54,6 +54,9 @@ public:
     void setTimerEnabled(bool on) override;
     void beep() override;
 
+    /// One tick of Timer1: the acquisition tick, then a repaint.
+    void timer1Tick();
+
 signals:
     /// The exit button was pressed.
     void exitRequested();
