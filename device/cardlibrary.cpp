@@ -3,6 +3,7 @@
 #include "fatalerror.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 namespace device {
 
@@ -47,6 +48,10 @@ bool CardLibrary::load()
         m_module = dlopen(m_candidates[i].file.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (m_module) {
             m_loadedIndex = i;
+            const link_map *map = nullptr;
+            m_loadedPath = dlinfo(m_module, RTLD_DI_LINKMAP, &map) == 0 && map && *map->l_name
+                ? map->l_name
+                : m_candidates[i].file;
             return true;
         }
         reasons += "\n" + loaderError();
@@ -66,8 +71,8 @@ void *CardLibrary::resolve(EntryPoint entryPoint)
     dlerror();
     entry = dlsym(m_module, entryPointName(entryPoint));
     if (!entry) {
-        reportFatalError("The card library " + m_candidates[m_loadedIndex].file
-                         + " has no entry point " + entryPointName(entryPoint) + ".\n"
+        reportFatalError("The card library " + m_loadedPath + " has no entry point "
+                         + entryPointName(entryPoint) + ".\n"
                          + loaderError());
     }
     return entry;

@@ -51,10 +51,13 @@ public:
 
     /// The candidate that was loaded, or nullptr before a successful load.
     const CardLibraryCandidate *loaded() const;
+    /// Where the loaded library was found, as the loader reports it.
+    const std::string &loadedPath() const { return m_loadedPath; }
 
 private:
     std::vector<CardLibraryCandidate> m_candidates;
     std::size_t m_loadedIndex = 0;
+    std::string m_loadedPath;
     void *m_module = nullptr;
     std::array<void *, entryPointCount> m_entries{};
 };
