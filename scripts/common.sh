@@ -55,6 +55,12 @@ start_xvfb() {
     XVFB_PID=$!
     trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
     export DISPLAY=":$n"
+    # Qt wants a private runtime folder; a bare machine has none.
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        XDG_RUNTIME_DIR=$(mktemp -d)
+        chmod 700 "$XDG_RUNTIME_DIR"
+        export XDG_RUNTIME_DIR
+    fi
     for _ in $(seq 50); do
         xdpyinfo >/dev/null 2>&1 && return 0
         sleep 0.1
