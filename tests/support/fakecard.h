@@ -19,6 +19,7 @@ public:
     std::int32_t handle = 7;                        ///< what OpenDevice returns
     std::deque<std::int32_t> readyCounts;           ///< TAD_Poll results, one per call; then 0
     std::int32_t nextSample = 1000;                 ///< value of the next sample TAD_Read stores
+    bool writeSamples = true;                       ///< false: TAD_Read stores nothing
     std::int32_t diWord = 0;
     std::function<std::int32_t(std::int32_t channel)> adRaw = [](std::int32_t ch) {
         return 100 * ch;
@@ -31,9 +32,12 @@ public:
     std::int32_t cntTime = 0;
     std::size_t eepromBytesFilled = 32;             ///< bytes EEPROM_Read fills
     std::vector<std::uint8_t> eeprom = std::vector<std::uint8_t>(32, 0);
+    bool eepromStoresWrites = true;                 ///< false: EEPROM_Write leaves eeprom as it is
 
     // What happened.
     QStringList calls;
+    std::vector<const std::int32_t *> readDestinations;  ///< where each TAD_Read was to store
+    std::vector<std::uint8_t> eepromWritten;        ///< the block last given to EEPROM_Write
 
     std::int32_t OpenDevice(std::int32_t cardIndex) override
     {
@@ -70,6 +74,9 @@ public:
     std::int32_t TAD_Read(std::int32_t h, std::int32_t *destination, std::int32_t count) override
     {
         record(QStringLiteral("TAD_Read(%1,%2)").arg(h).arg(count));
+        readDestinations.push_back(destination);
+        if (!writeSamples)
+            return count;
         for (std::int32_t i = 0; i < count; ++i)
             destination[i] = nextSample++;
         return count;
@@ -115,7 +122,9 @@ public:
     std::int32_t EEPROM_Write(std::int32_t h, const std::uint8_t *block) override
     {
         record(QStringLiteral("EEPROM_Write(%1)").arg(h));
-        eeprom.assign(block, block + 32);
+        eepromWritten.assign(block, block + 32);
+        if (eepromStoresWrites)
+            eeprom = eepromWritten;
         return 0;
     }
     std::int32_t EEPROM_Read(std::int32_t h, std::uint8_t *block) override
