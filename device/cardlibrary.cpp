@@ -52,6 +52,10 @@ bool CardLibrary::load()
             m_loadedPath = dlinfo(m_module, RTLD_DI_LINKMAP, &map) == 0 && map && *map->l_name
                 ? map->l_name
                 : m_candidates[i].file;
+            // The simulated card says so by an entry point of its own, wherever
+            // it was found.
+            m_simulated = m_candidates[i].simulated
+                || dlsym(m_module, "ZK583SIM_LostSamples") != nullptr;
             return true;
         }
         reasons += "\n" + loaderError();

@@ -51,6 +51,8 @@ public:
 
     /// The candidate that was loaded, or nullptr before a successful load.
     const CardLibraryCandidate *loaded() const;
+    /// Whether the loaded library is the simulated card.
+    bool simulated() const { return m_simulated; }
     /// Where the loaded library was found, as the loader reports it.
     const std::string &loadedPath() const { return m_loadedPath; }
 
@@ -58,6 +60,7 @@ private:
     std::vector<CardLibraryCandidate> m_candidates;
     std::size_t m_loadedIndex = 0;
     std::string m_loadedPath;
+    bool m_simulated = false;
     void *m_module = nullptr;
     std::array<void *, entryPointCount> m_entries{};
 };

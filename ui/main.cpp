@@ -26,11 +26,12 @@ void showFatalErrorAndExit(const std::string &message)
     std::_Exit(EXIT_FAILURE);
 }
 
-QString describe(const device::CardLibraryCandidate &library)
+/// The card library in use, as the caption names it.
+QString describe(const device::CardLibrary &library)
 {
-    if (library.simulated)
+    if (library.simulated())
         return QStringLiteral("Simulated card, no hardware");
-    return QStringLiteral("Card library ") + QString::fromStdString(library.file);
+    return QStringLiteral("Card library ") + QString::fromStdString(library.loaded()->file);
 }
 
 } // namespace
@@ -46,7 +47,7 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     device::LibraryCard card(library);
 
-    Form1 form(card, describe(*library.loaded()));
+    Form1 form(card, describe(library));
     QObject::connect(&form, &Form1::exitRequested, &app, &QCoreApplication::quit);
     form.load();
     form.show();
