@@ -1,0 +1,683 @@
+// End-to-end tests: the real zk583-console, started as a user starts it, in a
+// real X server. Clicks land at the buttons' places on screen; what the
+// program did is read back from the X server (titles, windows), its exit
+// status and stderr, and the simulated card's call trace.
+#include "controls.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <sys/prctl.h>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr int windowTimeoutMs = 10000;
+constexpr int exitTimeoutMs = 5000;
+/// The simulated card's default rate gives 2 s for the 200,000 samples.
+constexpr int acquisitionTimeoutMs = 20000;
+
+const QString simulatedTitle = QStringLiteral(
+    "ZK583 Testing Program  Simulated card, no hardware V1.0  HANDLE=583H");
+const QString libraryTitle = QStringLiteral(
+    "ZK583 Testing Program  Card library libZK583.so V1.0  HANDLE=1A4H");
+const QString noCardTitle = QStringLiteral("Error Load ZK583");
+const QString messageBoxTitle = QStringLiteral("ZK583 Testing Program");
+
+/// Calls f every 20 ms until it gives a value that converts to true, or the
+/// time is up; returns its last answer.
+template <typename F>
+auto pollFor(F f, int timeoutMs) -> decltype(f())
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        auto value = f();
+        if (value || deadline.hasExpired())
+            return value;
+        QTest::qWait(20);
+    }
+}
+
+/// Runs a short helper program (xdotool, xprop, import) to its end; its
+/// standard output, or nothing when it failed.
+std::optional<QByteArray> runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess tool;
+    tool.setStandardErrorFile(QProcess::nullDevice());
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(5000)) {
+        tool.kill();
+        tool.waitForFinished(1000);
+        return std::nullopt;
+    }
+    if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return std::nullopt;
+    return tool.readAllStandardOutput();
+}
+
+QString windowName(const QString &window)
+{
+    QByteArray name =
+        runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window}).value_or("");
+    if (name.endsWith('\n'))
+        name.chop(1);
+    return QString::fromUtf8(name);
+}
+
+bool isMainWindowTitle(const QString &title)
+{
+    return title.startsWith(QStringLiteral("ZK583 Testing Program  ")) || title == noCardTitle;
+}
+
+/// Pixels darker than mid-grey in area of image: text, on the window's light background.
+int darkPixels(const QImage &image, const QRect &area)
+{
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
+        for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 128;
+    return dark;
+}
+
+/// One call as the simulated card traced it.
+struct TraceCall
+{
+    QString entry;          ///< name after the ZK583_ prefix, such as "DO"
+    QStringList arguments;
+    QString result;
+    QString rest;           ///< anything after the result (the loss report of TAD_Stop)
+
+    /// "DO(1411,21930)": the call without its result.
+    QString call() const
+    {
+        return entry + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+
+    /// Whether this is the call expected, which may go on with the leading
+    /// part of the call's details: "EEPROM_Read(1411,block) block=00 01".
+    bool matches(const QString &expected) const
+    {
+        const QString text = rest.isEmpty() ? call() : call() + QLatin1Char(' ') + rest;
+        return text == expected || text.startsWith(expected + QLatin1Char(' '));
+    }
+};
+
+QList<TraceCall> readTrace(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // "ZK583_TAD_Read(1411, destination, 3200) = 3200 destination=..."
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^ZK583_(\w+)\(([^)]*)\) = (\S+) ?(.*)$)"));
+    QList<TraceCall> calls;
+    const QByteArray text = file.readAll();
+    // A line still being written has no end yet; it is read next time.
+    const QList<QByteArray> lines = text.left(text.lastIndexOf('\n') + 1).split('\n');
+    for (const QByteArray &line : lines) {
+        const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(line));
+        if (!match.hasMatch())
+            continue;
+        TraceCall call;
+        call.entry = match.captured(1);
+        for (const QString &argument : match.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts))
+            call.arguments << argument.trimmed();
+        call.result = match.captured(3);
+        call.rest = match.captured(4);
+        calls << call;
+    }
+    return calls;
+}
+
+/// The simulated card's handle, as the trace writes it.
+const QString traceHandle = QStringLiteral("1411");
+
+/// Samples the card lost, as its TAD_Stop reports them.
+int lostSamples(const TraceCall &stop)
+{
+    static const QRegularExpression lost(QStringLiteral(R"(\blost=(\d+)\b)"));
+    const QRegularExpressionMatch match = lost.match(stop.rest);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QStringList callsOf(const QList<TraceCall> &trace)
+{
+    QStringList calls;
+    for (const TraceCall &call : trace)
+        calls << call.call();
+    return calls;
+}
+
+/// Where to start the console from, and with which card library.
+struct Launch
+{
+    QString program = QStringLiteral(CONSOLE_EXE);
+    QString workingDirectory;                 ///< empty: a fresh empty folder
+    QString libraryPath;                      ///< LD_LIBRARY_PATH; empty: unset
+    QHash<QString, QString> environment;      ///< added settings, such as ZK583SIM_ABSENT
+    bool trace = true;                        ///< have the simulated card trace its calls
+};
+
+/// The console, running on the real display; killed, if still running, when
+/// this goes out of scope, whatever the test's outcome.
+class RunningConsole
+{
+public:
+    explicit RunningConsole(const Launch &launch)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // The test process itself draws offscreen; the console must not.
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("LD_LIBRARY_PATH"));
+        if (!launch.libraryPath.isEmpty())
+            environment.insert(QStringLiteral("LD_LIBRARY_PATH"), launch.libraryPath);
+        if (launch.trace)
+            environment.insert(QStringLiteral("ZK583SIM_TRACE"), tracePath());
+        for (auto it = launch.environment.cbegin(); it != launch.environment.cend(); ++it)
+            environment.insert(it.key(), it.value());
+
+        m_process.setProcessEnvironment(environment);
+        m_process.setWorkingDirectory(launch.workingDirectory.isEmpty() ? m_folder.path()
+                                                                         : launch.workingDirectory);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(m_folder.filePath(QStringLiteral("stderr")));
+        // Nor does it outlive a test process that crashes or is killed.
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        m_process.start(launch.program, {});
+        m_process.waitForStarted(5000);
+    }
+
+    ~RunningConsole()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    RunningConsole(const RunningConsole &) = delete;
+    RunningConsole &operator=(const RunningConsole &) = delete;
+
+    bool started() const { return m_process.state() == QProcess::Running; }
+    QString tracePath() const { return m_folder.filePath(QStringLiteral("trace")); }
+    QList<TraceCall> trace() const { return readTrace(tracePath()); }
+
+    QString standardError() const
+    {
+        QFile file(m_folder.filePath(QStringLiteral("stderr")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    /// This process's windows, or only those mapped.
+    QStringList windows(bool onlyVisible = true) const
+    {
+        QStringList arguments{QStringLiteral("search")};
+        if (onlyVisible)
+            arguments << QStringLiteral("--onlyvisible");
+        arguments << QStringLiteral("--pid") << QString::number(m_process.processId());
+        return QString::fromLatin1(runTool(QStringLiteral("xdotool"), arguments).value_or(""))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    /// The first mapped window whose title passes accept, once one is mapped.
+    std::optional<QString> waitForWindow(const std::function<bool(const QString &)> &accept,
+                                         int timeoutMs = windowTimeoutMs) const
+    {
+        return pollFor(
+            [&]() -> std::optional<QString> {
+                for (const QString &window : windows())
+                    if (accept(windowName(window)))
+                        return window;
+                return std::nullopt;
+            },
+            timeoutMs);
+    }
+
+    std::optional<QString> waitForMainWindow() const { return waitForWindow(isMainWindowTitle); }
+
+    std::optional<QString> waitForMessageBox() const
+    {
+        return waitForWindow([](const QString &title) { return title == messageBoxTitle; });
+    }
+
+    /// Waits for the trace to hold a call that passes accept.
+    bool waitForCall(const std::function<bool(const TraceCall &)> &accept,
+                     int timeoutMs = windowTimeoutMs) const
+    {
+        return pollFor(
+            [&] {
+                const QList<TraceCall> calls = trace();
+                return std::any_of(calls.cbegin(), calls.cend(), accept);
+            },
+            timeoutMs);
+    }
+
+    bool waitForExit(int timeoutMs = exitTimeoutMs)
+    {
+        return m_process.waitForFinished(timeoutMs);
+    }
+
+    /// Sends Return to the window (a message box) until the program ends.
+    bool dismissAndWaitForExit(const QString &box)
+    {
+        return pollFor(
+            [&] {
+                runTool(QStringLiteral("xdotool"),
+                        {QStringLiteral("key"), QStringLiteral("--window"), box,
+                         QStringLiteral("Return")});
+                return m_process.waitForFinished(300);
+            },
+            exitTimeoutMs);
+    }
+
+    /// What went on, for a failure message.
+    QString diagnosis() const
+    {
+        QStringList titles;
+        for (const QString &window : windows(false))
+            titles << window + QStringLiteral(" \"") + windowName(window) + QLatin1Char('"');
+        return QStringLiteral("console %1; its windows: %2; stderr: %3")
+            .arg(m_process.state() == QProcess::Running
+                     ? QStringLiteral("running")
+                     : QStringLiteral("ended with %1").arg(exitCode()),
+                 titles.join(QStringLiteral(", ")), standardError());
+    }
+
+    int exitCode() const
+    {
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QProcess m_process;
+};
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void titleNamesTheCardOrItsAbsence_data();
+    void titleNamesTheCardOrItsAbsence();
+    void libraryInTheCurrentDirectoryIsNeverLoaded();
+
+    void buttonMakesItsCardCalls_data();
+    void buttonMakesItsCardCalls();
+    void continuousAcquisitionEndsByItself();
+    void exitLeavesARunningScanAlone();
+    void singleShotScanScreenshot();
+
+    void missingLibraryOrEntryPointAtStartIsFatal_data();
+    void missingLibraryOrEntryPointAtStartIsFatal();
+    void missingEntryPointAtFirstClickIsFatal();
+
+private:
+    /// Clicks the named control of the console's window, at its place on screen.
+    void click(const QString &window, const QString &control);
+
+    QHash<QString, QPoint> m_centres;
+};
+
+void TestEndToEnd::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("DISPLAY is not set: these tests run the console in a real X server "
+              "(scripts/test starts one; or start Xvfb and set DISPLAY)");
+    for (const char *tool : {"xdotool", "xprop", "import"})
+        QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
+    QVERIFY2(QFileInfo::exists(QStringLiteral(SIMCARD_LIB)), "the simulated card is not built");
+
+    // The controls' places, from the same table the console builds its window from.
+    QWidget form;
+    const QHash<QString, QWidget *> controls = makeControls(&form);
+    for (auto it = controls.cbegin(); it != controls.cend(); ++it)
+        m_centres.insert(it.key(), it.value()->geometry().center());
+}
+
+void TestEndToEnd::click(const QString &window, const QString &control)
+{
+    QVERIFY2(m_centres.contains(control), qPrintable(control));
+    const QPoint at = m_centres.value(control);
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), window});
+    const bool clicked = runTool(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+         QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")})
+                             .has_value();
+    QVERIFY2(clicked, qPrintable(QStringLiteral("xdotool could not click ") + control));
+}
+
+void TestEndToEnd::titleNamesTheCardOrItsAbsence_data()
+{
+    QTest::addColumn<QString>("libraryPath");
+    QTest::addColumn<QString>("absent");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("simulated card beside the executable") << QString() << QString() << simulatedTitle;
+    QTest::newRow("simulated card finds no card") << QString() << QStringLiteral("1") << noCardTitle;
+    QTest::newRow("card library on LD_LIBRARY_PATH wins")
+        << QStringLiteral(FIXTURE_COMPLETE_DIR) << QString() << libraryTitle;
+    QTest::newRow("card library on LD_LIBRARY_PATH finds no card")
+        << QStringLiteral(FIXTURE_NOCARD_DIR) << QString() << noCardTitle;
+}
+
+void TestEndToEnd::titleNamesTheCardOrItsAbsence()
+{
+    QFETCH(QString, libraryPath);
+    QFETCH(QString, absent);
+    QFETCH(QString, title);
+
+    Launch launch;
+    launch.libraryPath = libraryPath;
+    if (!absent.isEmpty())
+        launch.environment.insert(QStringLiteral("ZK583SIM_ABSENT"), absent);
+    RunningConsole console(launch);
+    QVERIFY(console.started());
+
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+    QCOMPARE(windowName(*window), title);
+    // The UTF-8 title the window manager shows, and the class it groups by.
+    const QString properties = QString::fromUtf8(
+        runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), *window,
+                                          QStringLiteral("_NET_WM_NAME"), QStringLiteral("WM_CLASS")})
+            .value_or(""));
+    QVERIFY2(properties.contains(QLatin1Char('"') + title + QLatin1Char('"')), qPrintable(properties));
+    QVERIFY2(properties.contains(QStringLiteral("\"zk583-console\"")), qPrintable(properties));
+    QVERIFY(console.started());
+}
+
+void TestEndToEnd::libraryInTheCurrentDirectoryIsNeverLoaded()
+{
+    // A card library planted in the folder the user starts the console from.
+    QTemporaryDir planted;
+    QVERIFY(planted.isValid());
+    QVERIFY(QFile::copy(QStringLiteral(FIXTURE_COMPLETE_DIR "/libZK583.so"),
+                        planted.filePath(QStringLiteral("libZK583.so"))));
+
+    Launch launch;
+    launch.workingDirectory = planted.path();
+    RunningConsole console(launch);
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+    QCOMPARE(windowName(*window), simulatedTitle);
+}
+
+using CallList = QStringList;
+
+void TestEndToEnd::buttonMakesItsCardCalls_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<CallList>("calls");
+
+    // Each call as the trace writes it, optionally followed by the leading
+    // part of its details; {h} is the card's handle and {$} the result of
+    // the call before.
+    auto calls = [](std::initializer_list<const char *> list) {
+        CallList result;
+        for (const char *call : list)
+            result << QString::fromUtf8(call).replace(QStringLiteral("{h}"), traceHandle);
+        return result;
+    };
+    CallList scan = calls({"CAL({h})"});
+    for (int channel = 0; channel < 16; ++channel)
+        scan << QStringLiteral("AD(%1,%2,4,0,1)").arg(traceHandle).arg(channel)
+             << QStringLiteral("ADV(4,{$})");
+    const char *const eepromBytes = "block=00 01 02 03 04 05 06 07 08 09";
+
+    QTest::newRow("DO writes 0x55AA") << "DO" << calls({"DO({h},21930)"});
+    QTest::newRow("DI reads the input word") << "DI" << calls({"DI({h})"});
+    QTest::newRow("AD query converts 16 channels once") << "StopAD" << scan;
+    QTest::newRow("DA sets both outputs")
+        << "Command5" << calls({"DA_INI({h})", "DA({h},0,1,4095)", "DA({h},1,2,0)"});
+    QTest::newRow("pulse output starts both channels")
+        << "Command1" << calls({"PRun({h},0,0,10000,5000)", "PRun({h},1,1,20000,10)"});
+    QTest::newRow("stop output ends both channels")
+        << "Command6" << calls({"PEnd({h},0)", "PEnd({h},1)"});
+    QTest::newRow("start CNT0") << "Command2" << calls({"CNT_Run({h},0,10000)"});
+    QTest::newRow("read CNT0") << "Command8" << calls({"CNT_Read({h},0,count,time)"});
+    QTest::newRow("EEPROM writes ten bytes and reads them back")
+        << "Command4"
+        << CallList{QStringLiteral("EEPROM_Write(%1,block) %2").arg(traceHandle, eepromBytes),
+                    QStringLiteral("EEPROM_Read(%1,block) %2").arg(traceHandle, eepromBytes)};
+}
+
+void TestEndToEnd::buttonMakesItsCardCalls()
+{
+    QFETCH(QString, button);
+    QFETCH(CallList, calls);
+
+    RunningConsole console{Launch{}};
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+    QCOMPARE(callsOf(console.trace()), QStringList{QStringLiteral("OpenDevice(0)")});
+
+    click(*window, button);
+    // Each button runs its calls to the end before the window takes the next
+    // click, so once the exit button has ended the program the trace is whole.
+    click(*window, QStringLiteral("Command3"));
+    QVERIFY2(console.waitForExit(), "the exit button did not end the program");
+    QCOMPARE(console.exitCode(), 0);
+
+    QList<TraceCall> trace = console.trace();
+    QVERIFY(!trace.isEmpty());
+    trace.removeFirst();  // OpenDevice
+    QCOMPARE(callsOf(trace).size(), calls.size());
+    for (qsizetype i = 0; i < calls.size(); ++i) {
+        QString expected = calls.at(i);
+        if (i > 0)
+            expected.replace(QStringLiteral("{$}"), trace.at(i - 1).result);
+        QVERIFY2(trace.at(i).matches(expected),
+                 qPrintable(QStringLiteral("call %1: %2 %3, expected %4")
+                                .arg(i)
+                                .arg(trace.at(i).call(), trace.at(i).rest, expected)));
+    }
+}
+
+void TestEndToEnd::continuousAcquisitionEndsByItself()
+{
+    RunningConsole console{Launch{}};
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+
+    click(*window, QStringLiteral("AD"));
+    const auto isStop = [](const TraceCall &call) { return call.entry == QLatin1String("TAD_Stop"); };
+    QVERIFY2(console.waitForCall(isStop, acquisitionTimeoutMs), "the acquisition did not end");
+    // Watch a few timer periods more: a scan left running would poll again.
+    QVERIFY2(!pollFor(
+                 [&] {
+                     const QList<TraceCall> calls = console.trace();
+                     return calls.last().entry != QLatin1String("TAD_Stop");
+                 },
+                 250),
+             "the card was called after TAD_Stop");
+    click(*window, QStringLiteral("Command3"));
+    QVERIFY2(console.waitForExit(), "the exit button did not end the program");
+    QCOMPARE(console.exitCode(), 0);
+
+    const QList<TraceCall> trace = console.trace();
+    QVERIFY(trace.size() > 4);
+    QCOMPARE(trace.at(1).call(), QStringLiteral("CAL(%1)").arg(traceHandle));
+    QCOMPARE(trace.at(2).call(), QStringLiteral("TAD(%1,0,15,0,0,50)").arg(traceHandle));
+
+    qint64 samples = 0;
+    int stops = 0;
+    for (qsizetype i = 3; i < trace.size(); ++i) {
+        const TraceCall &call = trace.at(i);
+        const QString where = QStringLiteral("call %1: %2").arg(i).arg(call.call());
+        if (call.entry == QLatin1String("TAD_Poll")) {
+            QVERIFY2(stops == 0, qPrintable(where));
+        } else if (call.entry == QLatin1String("TAD_Read")) {
+            QVERIFY2(stops == 0 && samples < 200000, qPrintable(where));
+            // Only after a poll that found a batch, and only whole 16-channel scans of it.
+            const TraceCall &poll = trace.at(i - 1);
+            QVERIFY2(poll.entry == QLatin1String("TAD_Poll") && poll.result.toInt() >= 100,
+                     qPrintable(where));
+            const int count = call.arguments.last().toInt();
+            QVERIFY2(count > 0 && count % 16 == 0 && count <= poll.result.toInt(),
+                     qPrintable(where));
+            QCOMPARE(call.result.toInt(), count);
+            samples += count;
+        } else if (call.entry == QLatin1String("TAD_Stop")) {
+            // At once after the read that reached the limit.
+            QVERIFY2(samples >= 200000 && trace.at(i - 1).entry == QLatin1String("TAD_Read"),
+                     qPrintable(where));
+            QCOMPARE(lostSamples(call), 0);
+            QVERIFY2(call.rest.contains(QStringLiteral("delivered=%1").arg(samples)),
+                     qPrintable(call.rest));
+            ++stops;
+        } else {
+            QFAIL(qPrintable(QStringLiteral("unexpected ") + where));
+        }
+    }
+    QCOMPARE(stops, 1);
+    QVERIFY2(samples >= 200000, qPrintable(QString::number(samples)));
+}
+
+void TestEndToEnd::exitLeavesARunningScanAlone()
+{
+    RunningConsole console{Launch{}};
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+
+    click(*window, QStringLiteral("AD"));
+    QVERIFY2(console.waitForCall([](const TraceCall &call) {
+                 return call.entry == QLatin1String("TAD_Read");
+             }),
+             "the acquisition did not start");
+    click(*window, QStringLiteral("Command3"));
+    QVERIFY2(console.waitForExit(), "the exit button did not end the program");
+    QCOMPARE(console.exitCode(), 0);
+
+    qint64 samples = 0;
+    for (const TraceCall &call : console.trace()) {
+        QVERIFY2(call.entry != QLatin1String("TAD_Stop"), "the exit button stopped the scan");
+        if (call.entry == QLatin1String("TAD_Read"))
+            samples += call.result.toInt();
+    }
+    QVERIFY2(samples < 200000, "the scan had already ended by itself; nothing was tested");
+}
+
+void TestEndToEnd::singleShotScanScreenshot()
+{
+    RunningConsole console{Launch{}};
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+
+    const auto screenshot = [&] {
+        return QImage::fromData(runTool(QStringLiteral("import"),
+                                        {QStringLiteral("-window"), *window, QStringLiteral("png:-")})
+                                    .value_or(""));
+    };
+    click(*window, QStringLiteral("StopAD"));
+    QVERIFY2(pollFor(
+                 [&] {
+                     const QList<TraceCall> calls = console.trace();
+                     return std::count_if(calls.cbegin(), calls.cend(), [](const TraceCall &call) {
+                                return call.entry == QLatin1String("ADV");
+                            }) == 16;
+                 },
+                 windowTimeoutMs),
+             "the scan did not convert 16 channels");
+    // The listing shows once the window has repainted: dark text on the light
+    // background of the console area, left of the buttons, which start-up
+    // leaves empty (a window not painted yet is all black).
+    const QRect consoleArea(0, 0, 340, 352);
+    QVERIFY2(pollFor(
+                 [&] {
+                     const int dark = darkPixels(screenshot(), consoleArea);
+                     return dark > 500 && dark < consoleArea.width() * consoleArea.height() / 4;
+                 },
+                 windowTimeoutMs),
+             "the scan's listing did not show");
+
+    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
+    const QString file = QStringLiteral(SCREENSHOT_DIR "/stopad.png");
+    QFile::remove(file);
+    QVERIFY(runTool(QStringLiteral("import"), {QStringLiteral("-window"), *window, file}));
+    QVERIFY2(QFileInfo(file).size() > 0, qPrintable(file));
+    QCOMPARE(QImage(file).size(), QSize(564, 352));
+}
+
+void TestEndToEnd::missingLibraryOrEntryPointAtStartIsFatal_data()
+{
+    QTest::addColumn<bool>("alone");            // the executable copied into an empty folder
+    QTest::addColumn<QString>("libraryPath");
+    QTest::addColumn<QString>("named");
+
+    QTest::newRow("no card library anywhere") << true << QString() << QStringLiteral("libZK583.so");
+    QTest::newRow("card library without ZK583_OpenDevice")
+        << false << QStringLiteral(FIXTURE_NOOPEN_DIR) << QStringLiteral("ZK583_OpenDevice");
+}
+
+void TestEndToEnd::missingLibraryOrEntryPointAtStartIsFatal()
+{
+    QFETCH(bool, alone);
+    QFETCH(QString, libraryPath);
+    QFETCH(QString, named);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    Launch launch;
+    launch.libraryPath = libraryPath;
+    if (alone) {
+        launch.program = folder.filePath(QStringLiteral("zk583-console"));
+        QVERIFY(QFile::copy(QStringLiteral(CONSOLE_EXE), launch.program));
+    }
+    RunningConsole console(launch);
+
+    const std::optional<QString> box = console.waitForMessageBox();
+    QVERIFY2(box, qPrintable(QStringLiteral("no message box: ") + console.diagnosis()));
+    const QString error = console.standardError();
+    QVERIFY2(error.contains(QStringLiteral("zk583-console: ")) && error.contains(named),
+             qPrintable(error));
+    for (const QString &window : console.windows(false))
+        QVERIFY2(!isMainWindowTitle(windowName(window)), "the main window was created");
+
+    QVERIFY2(console.dismissAndWaitForExit(*box), "the program did not end with the message box");
+    QCOMPARE(console.exitCode(), 1);
+}
+
+void TestEndToEnd::missingEntryPointAtFirstClickIsFatal()
+{
+    Launch launch;
+    launch.libraryPath = QStringLiteral(FIXTURE_NOPEND_DIR);
+    RunningConsole console(launch);
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+    QCOMPARE(windowName(*window), libraryTitle);
+    QVERIFY(!console.standardError().contains(QStringLiteral("ZK583_PEnd")));
+
+    click(*window, QStringLiteral("Command6"));
+    const std::optional<QString> box = console.waitForMessageBox();
+    QVERIFY2(box, qPrintable(QStringLiteral("no message box: ") + console.diagnosis()));
+    const QString error = console.standardError();
+    QVERIFY2(error.contains(QStringLiteral("zk583-console: ")) && error.contains(QStringLiteral("ZK583_PEnd")),
+             qPrintable(error));
+
+    QVERIFY2(console.dismissAndWaitForExit(*box), "the program did not end with the message box");
+    QCOMPARE(console.exitCode(), 1);
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
