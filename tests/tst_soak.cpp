@@ -66,7 +66,13 @@ void TestSoak::acquisitionsDoNotGrowMemory()
     qInfo("resident memory after %d acquisitions: %ld KiB, after %d more: %ld KiB", warmUp,
           before, acquisitions, after);
     QVERIFY(before > 0);
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's quarantine keeps freed memory resident on purpose; here
+    // the run only shows that 1,000 acquisitions stay within their buffers.
+    qInfo("resident memory is not judged under AddressSanitizer");
+#else
     QVERIFY2(after - before < 512, "resident memory grew by 512 KiB or more");
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestSoak)
