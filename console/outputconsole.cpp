@@ -1,5 +1,7 @@
 #include "outputconsole.h"
 
+#include <algorithm>
+
 namespace console {
 
 QString Item::text() const
@@ -21,14 +23,20 @@ void OutputConsole::clear()
     m_runs.clear();
     m_line = 0;
     m_x = 0;
+    m_usedWidth = 0;
+    m_usedLines = 0;
 }
 
 void OutputConsole::put(const Item &item, Separator separator)
 {
     const QString text = item.text();
-    if (!text.isEmpty() && m_line < keptLines)
+    const int width = m_metrics.textWidth(text);
+    if (!text.isEmpty() && m_line < keptLines) {
         m_runs.push_back({m_line, m_x, text});
-    m_x += m_metrics.textWidth(text);
+        m_usedWidth = std::max(m_usedWidth, m_x + width);
+        m_usedLines = m_line + 1;
+    }
+    m_x += width;
 
     switch (separator) {
     case Separator::Semicolon:

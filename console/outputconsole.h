@@ -80,6 +80,10 @@ public:
     int line() const { return m_line; }
     /// Where on that line the next output starts.
     int x() const { return m_x; }
+    /// The right edge of the widest text printed since the last clear.
+    int usedWidth() const { return m_usedWidth; }
+    /// Lines from the top down to the last one holding text since the last clear.
+    int usedLines() const { return m_usedLines; }
     const TextMetrics &metrics() const { return m_metrics; }
 
 private:
@@ -89,6 +93,8 @@ private:
     std::vector<Run> m_runs;
     int m_line = 0;
     int m_x = 0;
+    int m_usedWidth = 0;
+    int m_usedLines = 0;
 };
 
 } // namespace console

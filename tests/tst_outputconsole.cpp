@@ -129,6 +129,9 @@ void TestOutputConsole::statementsShareLinesAndZones()
     }));
     QCOMPARE(m_console.line(), 2);
     QCOMPARE(m_console.x(), 0);
+    // What the window draws again after a statement: all of the text.
+    QCOMPARE(m_console.usedWidth(), int(consoleLines(m_console).at(1).size()));
+    QCOMPARE(m_console.usedLines(), 2);
 }
 
 void TestOutputConsole::commaMovesToTheNextZoneToTheRight()
@@ -150,6 +153,7 @@ void TestOutputConsole::emptyTextEndsAnOpenLineOrMakesAnEmptyOne()
     m_console.print(" ", LineEnd);
     QCOMPARE(consoleLines(m_console), QStringList({"", "open", " "}));
     QCOMPARE(m_console.line(), 3);
+    QCOMPARE(m_console.usedLines(), 3);
 }
 
 void TestOutputConsole::clearReturnsToTheTopLeftCorner()
@@ -162,6 +166,8 @@ void TestOutputConsole::clearReturnsToTheTopLeftCorner()
 
     m_console.clear();
     QVERIFY(m_console.runs().empty());
+    QCOMPARE(m_console.usedWidth(), 0);
+    QCOMPARE(m_console.usedLines(), 0);
     m_console.print("top", Semi);
     QCOMPARE(consoleLines(m_console), QStringList({"top"}));
     QCOMPARE(m_console.runs().front().x, 0);

@@ -66,8 +66,18 @@ void Form1::timer1Tick()
 
 void Form1::run(void (procedures::Procedures::*procedure)())
 {
+    // Only the part of the surface that held or now holds text is drawn
+    // again; the controls beside it are left alone.
+    const QRect before = consoleArea();
     (m_procedures.*procedure)();
-    update();
+    update(before.united(consoleArea()));
+}
+
+QRect Form1::consoleArea() const
+{
+    // One column more: a glyph may reach past its advance.
+    return QRect(0, 0, m_console.usedWidth() + m_metrics.columnWidth(),
+                 m_console.usedLines() * m_metrics.lineHeight());
 }
 
 void Form1::setCaption(const QString &text)

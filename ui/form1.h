@@ -67,6 +67,8 @@ protected:
 private:
     /// Runs one procedure to its end, then shows what it printed.
     void run(void (procedures::Procedures::*procedure)());
+    /// The part of the surface that the console's text covers.
+    QRect consoleArea() const;
 
     FontTextMetrics m_metrics;
     console::OutputConsole m_console;
