@@ -275,7 +275,7 @@ public:
     /// Sends Return to the window (a message box) until the program ends.
     bool dismissAndWaitForExit(const QString &box)
     {
-        return pollFor(
+        const bool ended = pollFor(
             [&] {
                 runTool(QStringLiteral("xdotool"),
                         {QStringLiteral("key"), QStringLiteral("--window"), box,
@@ -283,6 +283,10 @@ public:
                 return m_process.waitForFinished(300);
             },
             exitTimeoutMs);
+        // When the box's window goes between the key's press and release, the
+        // server keeps Return held down, and the next box would close itself.
+        runTool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("Return")});
+        return ended;
     }
 
     /// What went on, for a failure message.
