@@ -61,26 +61,30 @@ void traceCall(Library &lib, std::string_view name, Result result, Args... args)
     lib.trace.write(line.text());
 }
 
+/// Calls method on the card under the lock, and traces the call with its
+/// plain integer arguments and result.
+template<auto method, typename... Args>
+int32_t tracedCall(std::string_view name, Args... args)
+{
+    Library &lib = library();
+    std::lock_guard lock(lib.mutex);
+    const int32_t result = (lib.card.*method)(args...);
+    traceCall(lib, name, std::int64_t(result), args...);
+    return result;
+}
+
 } // namespace
 
 extern "C" {
 
 int32_t ZK583_OpenDevice(int32_t cardIndex)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.openDevice(cardIndex);
-    traceCall(lib, "ZK583_OpenDevice", std::int64_t(result), cardIndex);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::openDevice>("ZK583_OpenDevice", cardIndex);
 }
 
 int32_t ZK583_CloseDevice(int32_t handle)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.closeDevice(handle);
-    traceCall(lib, "ZK583_CloseDevice", std::int64_t(result), handle);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::closeDevice>("ZK583_CloseDevice", handle);
 }
 
 int32_t ZK583_CAL(int32_t handle)
@@ -100,11 +104,8 @@ int32_t ZK583_CAL(int32_t handle)
 int32_t ZK583_AD(int32_t handle, int32_t channel, int32_t rangeCode, int32_t extra1,
                  int32_t extra2)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.analogInput(handle, channel, rangeCode, extra1, extra2);
-    traceCall(lib, "ZK583_AD", std::int64_t(result), handle, channel, rangeCode, extra1, extra2);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::analogInput>("ZK583_AD",
+        handle, channel, rangeCode, extra1, extra2);
 }
 
 double ZK583_ADV(int32_t rangeCode, int32_t raw)
@@ -119,22 +120,13 @@ double ZK583_ADV(int32_t rangeCode, int32_t raw)
 int32_t ZK583_TAD(int32_t handle, int32_t firstChannel, int32_t lastChannel, int32_t scanSetting,
                   int32_t extra1, int32_t extra2)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result
-        = lib.card.startScan(handle, firstChannel, lastChannel, scanSetting, extra1, extra2);
-    traceCall(lib, "ZK583_TAD", std::int64_t(result), handle, firstChannel, lastChannel,
-              scanSetting, extra1, extra2);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::startScan>("ZK583_TAD",
+        handle, firstChannel, lastChannel, scanSetting, extra1, extra2);
 }
 
 int32_t ZK583_TAD_Poll(int32_t handle)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.pollScan(handle);
-    traceCall(lib, "ZK583_TAD_Poll", std::int64_t(result), handle);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::pollScan>("ZK583_TAD_Poll", handle);
 }
 
 int32_t ZK583_TAD_Read(int32_t handle, int32_t *destination, int32_t count)
@@ -170,86 +162,52 @@ int32_t ZK583_TAD_Stop(int32_t handle)
 
 int32_t ZK583_DO(int32_t handle, int32_t word)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.digitalOutput(handle, word);
-    traceCall(lib, "ZK583_DO", std::int64_t(result), handle, word);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::digitalOutput>("ZK583_DO", handle, word);
 }
 
 int32_t ZK583_DI(int32_t handle)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.digitalInput(handle);
-    traceCall(lib, "ZK583_DI", std::int64_t(result), handle);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::digitalInput>("ZK583_DI", handle);
 }
 
 int32_t ZK583_DA_INI(int32_t handle)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.resetAnalogOutputs(handle);
-    traceCall(lib, "ZK583_DA_INI", std::int64_t(result), handle);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::resetAnalogOutputs>("ZK583_DA_INI", handle);
 }
 
 int32_t ZK583_DA(int32_t handle, int32_t output, int32_t rangeCode, int32_t code)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.analogOutput(handle, output, rangeCode, code);
-    traceCall(lib, "ZK583_DA", std::int64_t(result), handle, output, rangeCode, code);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::analogOutput>("ZK583_DA",
+        handle, output, rangeCode, code);
 }
 
 int32_t ZK583_PRun(int32_t handle, int32_t channel, int32_t type, int32_t firstValue,
                    int32_t secondValue)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.startPulse(handle, channel, type, firstValue, secondValue);
-    traceCall(lib, "ZK583_PRun", std::int64_t(result), handle, channel, type, firstValue,
-              secondValue);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::startPulse>("ZK583_PRun",
+        handle, channel, type, firstValue, secondValue);
 }
 
 int32_t ZK583_PEnd(int32_t handle, int32_t channel)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.endPulse(handle, channel);
-    traceCall(lib, "ZK583_PEnd", std::int64_t(result), handle, channel);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::endPulse>("ZK583_PEnd", handle, channel);
 }
 
 int32_t ZK583_PState(int32_t handle, int32_t channel)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.pulseState(handle, channel);
-    traceCall(lib, "ZK583_PState", std::int64_t(result), handle, channel);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::pulseState>("ZK583_PState", handle, channel);
 }
 
 int32_t ZK583_PSetData(int32_t handle, int32_t channel, int32_t firstValue, int32_t secondValue)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.setPulseData(handle, channel, firstValue, secondValue);
-    traceCall(lib, "ZK583_PSetData", std::int64_t(result), handle, channel, firstValue,
-              secondValue);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::setPulseData>("ZK583_PSetData",
+        handle, channel, firstValue, secondValue);
 }
 
 int32_t ZK583_CNT_Run(int32_t handle, int32_t counter, int32_t initialValue)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.startCounter(handle, counter, initialValue);
-    traceCall(lib, "ZK583_CNT_Run", std::int64_t(result), handle, counter, initialValue);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::startCounter>("ZK583_CNT_Run",
+        handle, counter, initialValue);
 }
 
 int32_t ZK583_CNT_Read(int32_t handle, int32_t counter, int32_t *count, int32_t *timeValue)
@@ -299,11 +257,7 @@ int32_t ZK583_EEPROM_Read(int32_t handle, uint8_t *block)
 
 int32_t ZK583SIM_LostSamples(int32_t handle)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.lostSamples(handle);
-    traceCall(lib, "ZK583SIM_LostSamples", std::int64_t(result), handle);
-    return result;
+    return tracedCall<&simcard::SimulatedCard::lostSamples>("ZK583SIM_LostSamples", handle);
 }
 
 } // extern "C"
