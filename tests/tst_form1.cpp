@@ -1,3 +1,4 @@
+#include "cardlibrary.h"
 #include "fakecard.h"
 #include "form1.h"
 
@@ -36,6 +37,7 @@ private slots:
     void timerTicksRunTheAcquisition();
     void exitEndsWithoutStoppingTheScan();
     void consoleIsPaintedAndSurvivesRepaints();
+    void everyButtonWorksOnTheSimulatedCard();
 
 private:
     QPushButton *button(const char *name) const
@@ -191,6 +193,56 @@ void TestForm1::consoleIsPaintedAndSurvivesRepaints()
     m_form->resize(Form1::clientSize);
     m_form->show();
     QCOMPARE(m_form->grab().toImage(), listed);
+}
+
+void TestForm1::everyButtonWorksOnTheSimulatedCard()
+{
+    device::CardLibrary library({{SIMULATED_CARD, true}});
+    device::LibraryCard card(library);
+    Form1 form(card, QStringLiteral("Simulated card, no hardware"));
+    form.load();
+    QVERIFY(form.windowTitle().endsWith("V1.0  HANDLE=583H"));
+
+    // The window lays text out in its font, so each line is given as its
+    // items' texts joined, without the spaces of the print zones.
+    auto click = [&](const char *name) {
+        QTest::mouseClick(form.control(QString::fromLatin1(name)), Qt::LeftButton);
+        QStringList lines;
+        for (const console::Run &run : form.outputConsole().runs()) {
+            while (lines.size() <= run.line)
+                lines << QString();
+            lines[run.line] += run.text;
+        }
+        return lines;
+    };
+    auto box = [&](const char *name) {
+        return qobject_cast<QLineEdit *>(form.control(QString::fromLatin1(name)))->text();
+    };
+
+    // The digital output word reads back on the digital input.
+    QCOMPARE(click("DO"), QStringList());
+    click("DI");
+    QCOMPARE(box("Text2"), "55AA");
+
+    const QStringList scan = click("StopAD");
+    QCOMPARE(scan.size(), 16);
+    QVERIFY(scan.at(15).startsWith("CH 15 "));
+    QVERIFY(scan.at(15).endsWith("mV"));
+
+    QCOMPARE(click("Command5").mid(1), QStringList{"DA0输出10V, DA1输出-5V"});
+    QCOMPARE(click("Command1").size(), 4);
+    QCOMPARE(click("Command6").mid(4), QStringList({" ", "停止脉冲输出"}));
+    QCOMPARE(click("Command2"), QStringList{"CNT0 run, initial data 10000 "});
+    QVERIFY(click("Command8").at(2).startsWith("CNT0 cnt data 10000 tdata"));
+
+    const QStringList eeprom = click("Command4");
+    QCOMPARE(eeprom.at(2), " 0  1  2  3  4  5  6  7  8  9 ");
+    QCOMPARE(eeprom.at(3), "Read   EEPROM data");
+    QCOMPARE(eeprom.at(4), eeprom.at(2));
+
+    click("AD");
+    QVERIFY(form.timer1()->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(box("TAD_TEXT").toInt() >= 5000, 2000);
 }
 
 QTEST_MAIN(TestForm1)
