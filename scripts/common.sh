@@ -30,7 +30,7 @@ install_missing_packages() {
         sudo=(sudo)
     fi
     "${sudo[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 }
 
 # configure_and_build PRESET: configures and builds that preset; warnings are
