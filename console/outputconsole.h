@@ -84,7 +84,6 @@ public:
     int usedWidth() const { return m_usedWidth; }
     /// Lines from the top down to the last one holding text since the last clear.
     int usedLines() const { return m_usedLines; }
-    const TextMetrics &metrics() const { return m_metrics; }
 
 private:
     void put(const Item &item, Separator separator);

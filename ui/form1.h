@@ -47,7 +47,6 @@ public:
     QWidget *control(const QString &name) const { return m_controls.value(name); }
     QTimer *timer1() const { return m_timer1; }
     const console::OutputConsole &outputConsole() const { return m_console; }
-    const procedures::Procedures &procedures() const { return m_procedures; }
 
     void setCaption(const QString &text) override;
     void setBoxText(console::Box box, const QString &text) override;
