@@ -73,6 +73,23 @@ int32_t tracedCall(std::string_view name, Args... args)
     return result;
 }
 
+/// Calls an EEPROM method under the lock, and traces the block it wrote or read.
+template<auto method, typename Block>
+int32_t eepromCall(std::string_view name, int32_t handle, Block *block)
+{
+    Library &lib = library();
+    std::lock_guard lock(lib.mutex);
+    const int32_t result = (lib.card.*method)(handle, block);
+    if (lib.trace.isOpen()) {
+        simcard::TraceLine line(name);
+        line.arg(handle).arg("block").result(std::int64_t(result));
+        if (result == 0)
+            line.bytes("block", block, simcard::SimulatedCard::eepromSize);
+        lib.trace.write(line.text());
+    }
+    return result;
+}
+
 } // namespace
 
 extern "C" {
@@ -227,32 +244,12 @@ int32_t ZK583_CNT_Read(int32_t handle, int32_t counter, int32_t *count, int32_t 
 
 int32_t ZK583_EEPROM_Write(int32_t handle, const uint8_t *block)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.writeEeprom(handle, block);
-    if (lib.trace.isOpen()) {
-        simcard::TraceLine line("ZK583_EEPROM_Write");
-        line.arg(handle).arg("block").result(std::int64_t(result));
-        if (result == 0)
-            line.bytes("block", block, simcard::SimulatedCard::eepromSize);
-        lib.trace.write(line.text());
-    }
-    return result;
+    return eepromCall<&simcard::SimulatedCard::writeEeprom>("ZK583_EEPROM_Write", handle, block);
 }
 
 int32_t ZK583_EEPROM_Read(int32_t handle, uint8_t *block)
 {
-    Library &lib = library();
-    std::lock_guard lock(lib.mutex);
-    const int32_t result = lib.card.readEeprom(handle, block);
-    if (lib.trace.isOpen()) {
-        simcard::TraceLine line("ZK583_EEPROM_Read");
-        line.arg(handle).arg("block").result(std::int64_t(result));
-        if (result == 0)
-            line.bytes("block", block, simcard::SimulatedCard::eepromSize);
-        lib.trace.write(line.text());
-    }
-    return result;
+    return eepromCall<&simcard::SimulatedCard::readEeprom>("ZK583_EEPROM_Read", handle, block);
 }
 
 int32_t ZK583SIM_LostSamples(int32_t handle)
