@@ -16,9 +16,10 @@ PACKAGES=(
 
 say() { printf '==> %s\n' "$*"; }
 
-install_missing_packages() {
+# install_packages PACKAGE...: installs those that are missing.
+install_packages() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
             || missing+=("$p")
     done
@@ -29,8 +30,15 @@ install_missing_packages() {
         command -v sudo >/dev/null || { echo "Need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
         sudo=(sudo)
     fi
-    "${sudo[@]}" apt-get update -q
+    if [ -z "${ZK583_APT_UPDATED:-}" ]; then
+        "${sudo[@]}" apt-get update -q
+        export ZK583_APT_UPDATED=1
+    fi
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
+}
+
+install_missing_packages() {
+    install_packages "${PACKAGES[@]}"
 }
 
 # configure_and_build PRESET: configures and builds that preset; warnings are

@@ -1,0 +1,1 @@
+# Windows build: filled in by the Windows front end work.
