@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "controls.h"
+#include "form1description.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,25 +12,6 @@
 #include <array>
 #include <utility>
 
-namespace {
-
-using P = procedures::Procedures;
-
-/// The procedure behind each button's click; the exit button is wired apart.
-const std::array<std::pair<const char *, void (P::*)()>, 10> clickProcedures{{
-    {"DO", &P::writeDigitalOutput},
-    {"DI", &P::readDigitalInput},
-    {"AD", &P::startAcquisition},
-    {"StopAD", &P::singleShotScan},
-    {"Command2", &P::startCounter},
-    {"Command8", &P::readCounter},
-    {"Command5", &P::setAnalogOutputs},
-    {"Command4", &P::testEeprom},
-    {"Command1", &P::startPulseOutputs},
-    {"Command6", &P::stopPulseOutputs},
-}};
-
-} // namespace
 
 Form1::Form1(device::Card &card, const QString &cardSource, QWidget *parent)
     : QWidget(parent)
@@ -42,15 +24,16 @@ Form1::Form1(device::Card &card, const QString &cardSource, QWidget *parent)
     resize(clientSize);
 
     m_controls = makeControls(this);
-    for (const auto &[name, procedure] : clickProcedures) {
-        connect(static_cast<QPushButton *>(control(QString::fromLatin1(name))),
-                &QPushButton::clicked, this, [this, procedure] { run(procedure); });
+    for (const form1::Control &row : form1::controls) {
+        auto *button = qobject_cast<QPushButton *>(control(QString::fromUtf8(row.name.data(), qsizetype(row.name.size()))));
+        if (row.click)
+            connect(button, &QPushButton::clicked, this, [this, procedure = row.click] { run(procedure); });
+        else if (row.exits)
+            connect(button, &QPushButton::clicked, this, &Form1::exitRequested);
     }
-    connect(static_cast<QPushButton *>(control(QStringLiteral("Command3"))),
-            &QPushButton::clicked, this, &Form1::exitRequested);
 
     m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(50);
+    m_timer1->setInterval(form1::timer1IntervalMs);
     connect(m_timer1, &QTimer::timeout, this, &Form1::timer1Tick);
 }
 
