@@ -19,7 +19,7 @@ private slots:
     void init()
     {
         m_card = std::make_unique<FakeCard>();
-        m_form = std::make_unique<Form1>(*m_card, QStringLiteral("Simulated card"));
+        m_form = std::make_unique<Form1>(*m_card, "Simulated card");
         m_form->load();
     }
     void cleanup()
@@ -199,7 +199,7 @@ void TestForm1::everyButtonWorksOnTheSimulatedCard()
 {
     device::CardLibrary library({{SIMULATED_CARD, true}});
     device::LibraryCard card(library);
-    Form1 form(card, QStringLiteral("Simulated card, no hardware"));
+    Form1 form(card, "Simulated card, no hardware");
     form.load();
     QVERIFY(form.windowTitle().endsWith("V1.0  HANDLE=583H"));
 
@@ -211,7 +211,7 @@ void TestForm1::everyButtonWorksOnTheSimulatedCard()
         for (const console::Run &run : form.outputConsole().runs()) {
             while (lines.size() <= run.line)
                 lines << QString();
-            lines[run.line] += run.text;
+            lines[run.line] += QString::fromStdString(run.text);
         }
         return lines;
     };
