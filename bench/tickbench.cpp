@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     FullBatchCard card;
-    Form1 form(card, QStringLiteral("bench"));
+    Form1 form(card, "bench");
     form.load();
     QImage surface(form.size(), QImage::Format_ARGB32_Premultiplied);
     auto *startButton = static_cast<QPushButton *>(form.control(QStringLiteral("AD")));

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 
 namespace console {
 
 /// The value's bits in upper-case hexadecimal, without leading zeros; a
 /// negative value gives its eight-digit two's complement.
-QString hexText(std::int32_t value);
+std::string hexText(std::int32_t value);
 
 /// The patterns that formatPattern knows.
 enum class Pattern {
@@ -17,13 +16,17 @@ enum class Pattern {
 };
 
 /// value under pattern.
-QString formatPattern(double value, Pattern pattern);
+std::string formatPattern(double value, Pattern pattern);
 
-/// A number as a print statement draws it: a sign position ("-" or a space),
-/// the digits, and one trailing space.
-QString printedNumber(std::int64_t value);
-/// A real as a print statement draws it: its shortest decimal form with at
-/// most 15 significant digits, never with an exponent.
-QString printedNumber(double value);
+/// Appends a number as a print statement draws it: a sign position ("-" or a
+/// space), the digits, and one trailing space.
+void appendPrintedNumber(std::string &out, std::int64_t value);
+/// Appends a real as a print statement draws it: its shortest decimal form
+/// with at most 15 significant digits, never with an exponent.
+void appendPrintedNumber(std::string &out, double value);
+
+/// A number as a print statement draws it (see appendPrintedNumber).
+std::string printedNumber(std::int64_t value);
+std::string printedNumber(double value);
 
 } // namespace console

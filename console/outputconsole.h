@@ -3,9 +3,9 @@
 #include "formats.h"
 #include "textmetrics.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -22,31 +22,37 @@ inline constexpr Separator Semi = Separator::Semicolon;
 inline constexpr Separator Comma = Separator::Comma;
 inline constexpr Separator LineEnd = Separator::LineEnd;
 
-/// One item of a print statement: text, an integer, or a real.
+/// One item of a print statement: text (UTF-8), an integer, or a real.
 class Item
 {
 public:
     Item() = default;
-    Item(const char *utf8) : m_value(QString::fromUtf8(utf8)) {}
-    Item(const QString &text) : m_value(text) {}
+    Item(const char *utf8) : m_value(std::string_view(utf8)) {}
+    Item(std::string_view utf8) : m_value(utf8) {}
+    Item(const std::string &utf8) : m_value(std::string_view(utf8)) {}
     Item(std::uint8_t value) : m_value(std::int64_t{value}) {}
     Item(std::int16_t value) : m_value(std::int64_t{value}) {}
     Item(std::int32_t value) : m_value(std::int64_t{value}) {}
     Item(double value) : m_value(value) {}
 
+    /// Appends the item as it is drawn.
+    void appendTo(std::string &out) const;
     /// The item as it is drawn.
-    QString text() const;
+    std::string text() const;
 
 private:
-    std::variant<QString, std::int64_t, double> m_value;
+    // Text items refer to the caller's text, which outlives the statement.
+    std::variant<std::string_view, std::int64_t, double> m_value;
 };
 
-/// Text drawn at one place of the console.
+/// Text drawn at one place of the console: the items of a statement that
+/// follow each other without a gap share one run.
 struct Run
 {
     int line;       ///< line number, 0 at the top
     int x;          ///< left edge, in the metrics' units
-    QString text;
+    int width;      ///< drawn width, in the metrics' units
+    std::string text;
 };
 
 /// The output console: print statements laid out into lines and print zones,
@@ -84,16 +90,20 @@ public:
     int usedWidth() const { return m_usedWidth; }
     /// Lines from the top down to the last one holding text since the last clear.
     int usedLines() const { return m_usedLines; }
+    /// Changes whenever what the console holds changes.
+    std::uint64_t revision() const { return m_revision; }
 
 private:
     void put(const Item &item, Separator separator);
 
     const TextMetrics &m_metrics;
     std::vector<Run> m_runs;
+    std::vector<Run> m_spare;   ///< the runs before the last clear, their strings kept for reuse
     int m_line = 0;
     int m_x = 0;
     int m_usedWidth = 0;
     int m_usedLines = 0;
+    std::uint64_t m_revision = 0;
 };
 
 } // namespace console

@@ -4,11 +4,10 @@
 #include "outputconsole.h"
 #include "windowservices.h"
 
-#include <QString>
-
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace procedures {
 
@@ -23,7 +22,7 @@ public:
 
     /// cardSource names the card library in use, for the window caption.
     Procedures(device::Card &card, console::OutputConsole &console,
-               console::WindowServices &window, QString cardSource);
+               console::WindowServices &window, std::string cardSource);
 
     /// Opens card 0 and shows in the caption whether it was found.
     void startUp();
@@ -67,7 +66,7 @@ private:
     device::Card &m_card;
     console::OutputConsole &m_console;
     console::WindowServices &m_window;
-    const QString m_cardSource;
+    const std::string m_cardSource;
 
     std::int32_t m_deviceHandle = 0;
 

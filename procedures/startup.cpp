@@ -8,7 +8,7 @@
 namespace procedures {
 
 Procedures::Procedures(device::Card &card, console::OutputConsole &console,
-                       console::WindowServices &window, QString cardSource)
+                       console::WindowServices &window, std::string cardSource)
     : m_card(card)
     , m_console(console)
     , m_window(window)
@@ -26,13 +26,12 @@ void Procedures::startUp()
 {
     m_deviceHandle = m_card.OpenDevice(0);
     if (m_deviceHandle == -1) {
-        m_window.setCaption(QStringLiteral("Error Load ZK583"));
+        m_window.setCaption("Error Load ZK583");
         m_window.beep();
         return;
     }
-    m_window.setCaption(QStringLiteral("ZK583 Testing Program  ") + m_cardSource
-                        + QStringLiteral(" V1.0") + QStringLiteral("  HANDLE=")
-                        + console::hexText(m_deviceHandle) + QStringLiteral("H"));
+    m_window.setCaption("ZK583 Testing Program  " + m_cardSource + " V1.0" + "  HANDLE="
+                        + console::hexText(m_deviceHandle) + "H");
 }
 
 } // namespace procedures

@@ -118,7 +118,7 @@ void TestHostileCard::longRandomRunsKeepEveryRule()
     RecordingWindow window;
     console::FixedWidthMetrics metrics;
     console::OutputConsole console(metrics);
-    Procedures procedures(card, console, window, QStringLiteral("hostile"));
+    Procedures procedures(card, console, window, "hostile");
     card.bufferBegin = procedures.sampleBuffer();
     card.bufferEnd = procedures.sampleBuffer() + Procedures::sampleBufferSize;
 

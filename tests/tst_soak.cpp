@@ -41,7 +41,7 @@ void TestSoak::acquisitionsDoNotGrowMemory()
     RecordingWindow window;
     console::FixedWidthMetrics metrics;
     console::OutputConsole console(metrics);
-    Procedures procedures(card, console, window, QStringLiteral("Simulated card"));
+    Procedures procedures(card, console, window, "Simulated card");
     procedures.startUp();
     QVERIFY(procedures.deviceHandle() != -1);
 

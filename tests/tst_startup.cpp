@@ -20,7 +20,7 @@ private slots:
         m_window = std::make_unique<RecordingWindow>();
         m_console.clear();
         m_procedures = std::make_unique<Procedures>(*m_card, m_console, *m_window,
-                                                    QStringLiteral("Simulated card"));
+                                                    "Simulated card");
     }
 
     void captionShowsTheHandle_data();

@@ -15,7 +15,7 @@ inline QStringList consoleLines(const console::OutputConsole &console)
         QString &line = lines[run.line];
         if (line.size() < run.x)
             line += QString(run.x - line.size(), QLatin1Char(' '));
-        line = line.left(run.x) + run.text;
+        line = line.left(run.x) + QString::fromStdString(run.text);
     }
     while (lines.size() < console.line())
         lines << QString();

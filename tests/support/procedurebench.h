@@ -17,7 +17,7 @@ struct ProcedureBench
     RecordingWindow window;
     console::FixedWidthMetrics metrics;
     console::OutputConsole console{metrics};
-    procedures::Procedures procedures{card, console, window, QStringLiteral("Simulated card")};
+    procedures::Procedures procedures{card, console, window, "Simulated card"};
 
     ProcedureBench()
     {

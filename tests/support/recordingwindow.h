@@ -16,13 +16,15 @@ public:
     int beeps = 0;
     QStringList calls;   ///< e.g. "setTimerEnabled(on)", "setBoxText(TAD_TEXT,96)"
 
-    void setCaption(const QString &text) override
+    void setCaption(const std::string &utf8) override
     {
+        const QString text = QString::fromStdString(utf8);
         caption = text;
         calls << QStringLiteral("setCaption(%1)").arg(text);
     }
-    void setBoxText(console::Box box, const QString &text) override
+    void setBoxText(console::Box box, const std::string &utf8) override
     {
+        const QString text = QString::fromStdString(utf8);
         const bool tad = box == console::Box::TAD_TEXT;
         (tad ? tadText : text2) = text;
         calls << QStringLiteral("setBoxText(%1,%2)").arg(tad ? "TAD_TEXT" : "Text2", text);

@@ -1,7 +1,6 @@
 #include "form1.h"
 
 #include "controls.h"
-#include "form1description.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -9,13 +8,32 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <array>
-#include <utility>
+FontTextMetrics::FontTextMetrics(const QFont &font)
+    : m_metrics(font)
+{
+    for (int c = 0; c < 128; ++c)
+        m_asciiAdvance[std::size_t(c)] = m_metrics.horizontalAdvance(QChar(c));
+}
 
+int FontTextMetrics::textWidth(std::string_view text) const
+{
+    int width = 0;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 128) {
+            // Not plain ASCII: measured as a whole, once.
+            auto found = m_otherWidths.find(std::string(text));
+            if (found == m_otherWidths.end())
+                found = m_otherWidths.emplace(text, m_metrics.horizontalAdvance(qText(text))).first;
+            return found->second;
+        }
+        width += m_asciiAdvance[std::size_t(c)];
+    }
+    return width;
+}
 
-Form1::Form1(device::Card &card, const QString &cardSource, QWidget *parent)
+Form1::Form1(device::Card &card, const std::string &cardSource, QWidget *parent)
     : QWidget(parent)
-    , m_metrics(font())
+    , m_metrics(applyCaptionFittingFont(this))
     , m_console(m_metrics)
     , m_procedures(card, m_console, *this, cardSource)
     , m_timer1(new QTimer(this))
@@ -25,9 +43,10 @@ Form1::Form1(device::Card &card, const QString &cardSource, QWidget *parent)
 
     m_controls = makeControls(this);
     for (const form1::Control &row : form1::controls) {
-        auto *button = qobject_cast<QPushButton *>(control(QString::fromUtf8(row.name.data(), qsizetype(row.name.size()))));
+        auto *button = qobject_cast<QPushButton *>(control(qText(row.name)));
         if (row.click)
-            connect(button, &QPushButton::clicked, this, [this, procedure = row.click] { run(procedure); });
+            connect(button, &QPushButton::clicked, this,
+                    [this, procedure = row.click] { run(procedure); });
         else if (row.exits)
             connect(button, &QPushButton::clicked, this, &Form1::exitRequested);
     }
@@ -47,13 +66,26 @@ void Form1::timer1Tick()
     run(&procedures::Procedures::acquisitionTick);
 }
 
-void Form1::run(void (procedures::Procedures::*procedure)())
+void Form1::run(form1::Procedure procedure)
 {
     // Only the part of the surface that held or now holds text is drawn
     // again; the controls beside it are left alone.
     const QRect before = consoleArea();
     (m_procedures.*procedure)();
-    update(before.united(consoleArea()));
+    if (m_console.revision() != m_drawnRevision) {
+        takeConsoleText();
+        update(before.united(consoleArea()));
+    }
+}
+
+void Form1::takeConsoleText()
+{
+    const int lineHeight = m_metrics.lineHeight();
+    const int ascent = m_metrics.ascent();
+    m_drawn.clear();
+    for (const console::Run &run : m_console.runs())
+        m_drawn.push_back({QPoint(run.x, run.line * lineHeight + ascent), qText(run.text)});
+    m_drawnRevision = m_console.revision();
 }
 
 QRect Form1::consoleArea() const
@@ -63,15 +95,14 @@ QRect Form1::consoleArea() const
                  m_console.usedLines() * m_metrics.lineHeight());
 }
 
-void Form1::setCaption(const QString &text)
+void Form1::setCaption(const std::string &text)
 {
-    setWindowTitle(text);
+    setWindowTitle(qText(text));
 }
 
-void Form1::setBoxText(console::Box box, const QString &text)
+void Form1::setBoxText(console::Box box, const std::string &text)
 {
-    const char *name = box == console::Box::TAD_TEXT ? "TAD_TEXT" : "Text2";
-    static_cast<QLineEdit *>(control(QString::fromLatin1(name)))->setText(text);
+    static_cast<QLineEdit *>(control(qText(form1::boxControl(box))))->setText(qText(text));
 }
 
 void Form1::setTimerEnabled(bool on)
@@ -92,11 +123,10 @@ void Form1::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    const int lineHeight = m_metrics.lineHeight();
-    for (const console::Run &run : m_console.runs()) {
-        const int top = run.line * lineHeight;
-        if (top > height())
+    const int bottom = height() + m_metrics.lineHeight();
+    for (const DrawnRun &run : m_drawn) {
+        if (run.baseline.y() > bottom)
             break;  // runs come in line order; the rest is out of sight
-        painter.drawText(run.x, top + m_metrics.ascent(), run.text);
+        painter.drawText(run.baseline, run.text);
     }
 }

@@ -27,11 +27,11 @@ void showFatalErrorAndExit(const std::string &message)
 }
 
 /// The card library in use, as the caption names it.
-QString describe(const device::CardLibrary &library)
+std::string describe(const device::CardLibrary &library)
 {
     if (library.simulated())
-        return QStringLiteral("Simulated card, no hardware");
-    return QStringLiteral("Card library ") + QString::fromStdString(library.loaded()->file);
+        return "Simulated card, no hardware";
+    return "Card library " + library.loaded()->file;
 }
 
 } // namespace
