@@ -110,11 +110,15 @@ export QEMU_RESERVED_VA=0xf7000000
 export WINEDEBUG=-all
 export WINEARCH=win64
 
-# wine_prefix_create: a new 64-bit prefix under /tmp (about two minutes),
-# with a CJK font for the default UI fonts.
-wine_prefix_create() {
+# wine_prefix_new: names a new, empty prefix folder under /tmp and exports it.
+wine_prefix_new() {
     ZK583_WINEPREFIX=$(mktemp -d /tmp/zk583-wineprefix.XXXXXX)
     export ZK583_WINEPREFIX WINEPREFIX="$ZK583_WINEPREFIX"
+}
+
+# wine_prefix_init: sets up the 64-bit prefix named by wine_prefix_new (about
+# two minutes), with a CJK font for the default UI fonts.
+wine_prefix_init() {
     wsay "Creating the wine prefix $WINEPREFIX"
     local start=$SECONDS
     # No prompts for Mono or Gecko: the programs under test need neither.
@@ -122,6 +126,11 @@ wine_prefix_create() {
     /usr/lib/wine/wineserver -w
     wine_cjk_font
     wsay "Wine prefix ready in $((SECONDS - start)) s"
+}
+
+wine_prefix_create() {
+    wine_prefix_new
+    wine_prefix_init
 }
 
 # wine_cjk_font: puts WenQuanYi Micro Hei in the prefix's Fonts folder, links
