@@ -125,6 +125,7 @@ wine_prefix_init() {
     WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
     /usr/lib/wine/wineserver -w
     wine_cjk_font
+    touch "$WINEPREFIX/.zk583-ready"
     wsay "Wine prefix ready in $((SECONDS - start)) s"
 }
 
