@@ -38,8 +38,5 @@ endif()
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY bin)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 
-# The zip unpacks to one folder named like the installer.
-set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 include(CPack)

@@ -11,7 +11,7 @@ build=$1
 export WINEPREFIX=$ZK583_WINEPREFIX
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-if grep -q '^CMAKE_SIZEOF_VOID_P:INTERNAL=8' "$build/CMakeCache.txt"; then
+if [ -f "$build/zk583-console-$version-win64.exe" ]; then
     arch=win64 programs="Program Files"
 else
     arch=win32 programs="Program Files (x86)"

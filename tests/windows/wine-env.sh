@@ -27,7 +27,7 @@ WINE_PACKAGES=(
     wine wine64 wine32:i386
     qemu-user-static binfmt-support
     fonts-wqy-microhei
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool x11-utils imagemagick unzip
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
 )
 
@@ -191,7 +191,7 @@ wine_cleanup() {
     wine_stop
     if [ -n "${ZK583_WINEPREFIX:-}" ] && [ "${ZK583_KEEP_WINEPREFIX:-0}" != 1 ]; then
         case "$ZK583_WINEPREFIX" in
-            /tmp/zk583-wineprefix.*) rm -rf "$ZK583_WINEPREFIX" ;;
+            /tmp/zk583-wineprefix.*) rm -rf "$ZK583_WINEPREFIX" "$ZK583_WINEPREFIX.lock" ;;
         esac
     fi
 }
