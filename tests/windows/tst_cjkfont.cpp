@@ -116,7 +116,9 @@ int main()
             const std::vector<std::uint32_t> picture = draw(face.font, c);
             if (!inked(picture) || picture == missing) {
                 ok = false;
-                problem = "U+" + std::to_string(unsigned(c)) + " is blank or a box";
+                char code[16];
+                std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+                problem = std::string(code) + " is blank or a box";
                 break;
             }
             for (const auto &other : seen)

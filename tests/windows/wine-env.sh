@@ -42,16 +42,10 @@ _wine_root() {
     fi
 }
 
-# wine_install_packages: installs what is missing, with i386 as a foreign
-# architecture for wine32.
-wine_install_packages() {
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        wsay "Adding the i386 architecture for wine32"
-        _wine_root dpkg --add-architecture i386
-        unset ZK583_APT_UPDATED
-    fi
+# _install_missing PACKAGE...: installs those that are missing.
+_install_missing() {
     local missing=() p
-    for p in "${WINE_PACKAGES[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' \
             || missing+=("$p")
     done
@@ -61,22 +55,29 @@ wine_install_packages() {
         _wine_root apt-get -o DPkg::Lock::Timeout=600 update -q
         export ZK583_APT_UPDATED=1
     fi
-    # Some i386 post-install scripts cannot run their helpers before 32-bit
-    # execution is set up below; their packages are still usable.
     DEBIAN_FRONTEND=noninteractive _wine_root apt-get -o DPkg::Lock::Timeout=600 \
-        install -y -q "${missing[@]}" || {
-        # A post-install failure leaves packages installed but unconfigured.
-        DEBIAN_FRONTEND=noninteractive _wine_root dpkg --configure -a || true
-        for p in "${missing[@]}"; do
-            dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok' \
-                || { echo "could not install $p" >&2; return 1; }
-        done
-    }
+        install -y -q "${missing[@]}"
 }
 
-# _i386_runs: whether this machine runs 32-bit x86 programs now.
+# wine_install_packages: installs what is missing, with i386 as a foreign
+# architecture for wine32. qemu-user comes first, so that the 32-bit packages'
+# own install scripts can run where the kernel cannot run 32-bit programs.
+wine_install_packages() {
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        wsay "Adding the i386 architecture for wine32"
+        _wine_root dpkg --add-architecture i386
+        unset ZK583_APT_UPDATED
+    fi
+    _install_missing qemu-user-static binfmt-support
+    wine_enable_32bit
+    _install_missing "${WINE_PACKAGES[@]}"
+    wine_enable_32bit
+}
+
+# _i386_runs: whether this machine runs 32-bit x86 programs now (known once
+# wine32 is installed).
 _i386_runs() {
-    /usr/lib/wine/wine --version >/dev/null 2>&1
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 # wine_enable_32bit: lets the kernel run 32-bit x86 programs through
@@ -85,8 +86,13 @@ wine_enable_32bit() {
     if _i386_runs; then
         return 0
     fi
-    wsay "32-bit programs do not run here: registering qemu-i386 for them"
     local misc=/proc/sys/fs/binfmt_misc
+    if [ -e "$misc/qemu-i386" ] && grep -qx enabled "$misc/qemu-i386" \
+        && grep -q '^interpreter /usr/bin/qemu-i386-static$' "$misc/qemu-i386" \
+        && grep -q '^flags: .*F' "$misc/qemu-i386" && [ ! -x /usr/lib/wine/wine ]; then
+        return 0
+    fi
+    wsay "Registering qemu-i386-static for 32-bit programs"
     if [ ! -e "$misc/register" ]; then
         _wine_root mount -t binfmt_misc binfmt_misc "$misc"
     fi
@@ -99,7 +105,7 @@ wine_enable_32bit() {
     # now, so it works inside any mount namespace or chroot.
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
         | _wine_root tee "$misc/register" >/dev/null
-    if ! _i386_runs; then
+    if [ -x /usr/lib/wine/wine ] && ! _i386_runs; then
         echo "32-bit programs still do not run after registering qemu-i386-static" >&2
         return 1
     fi
