@@ -19,6 +19,9 @@ class Procedures
 public:
     /// Samples the acquisition buffer holds.
     static constexpr std::int32_t sampleBufferSize = 10'000'001;
+    /// Samples an acquisition reaches: its limit and one more batch of a
+    /// card's 65,536-sample FIFO.
+    static constexpr std::int32_t prefaultedSamples = 200'000 + 65'536;
 
     /// cardSource names the card library in use, for the window caption.
     Procedures(device::Card &card, console::OutputConsole &console,

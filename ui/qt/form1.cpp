@@ -82,9 +82,16 @@ void Form1::takeConsoleText()
 {
     const int lineHeight = m_metrics.lineHeight();
     const int ascent = m_metrics.ascent();
-    m_drawn.clear();
-    for (const console::Run &run : m_console.runs())
-        m_drawn.push_back({QPoint(run.x, run.line * lineHeight + ascent), qText(run.text)});
+    const std::vector<console::Run> &runs = m_console.runs();
+    m_drawn.resize(runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        DrawnRun &drawn = m_drawn[i];
+        drawn.baseline = QPoint(runs[i].x, runs[i].line * lineHeight + ascent);
+        if (drawn.utf8 != runs[i].text || drawn.text.isEmpty()) {
+            drawn.utf8 = runs[i].text;
+            drawn.text = qText(drawn.utf8);
+        }
+    }
     m_drawnRevision = m_console.revision();
 }
 
@@ -123,7 +130,7 @@ void Form1::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    const int bottom = height() + m_metrics.lineHeight();
+    const int bottom = height() + m_metrics.ascent();
     for (const DrawnRun &run : m_drawn) {
         if (run.baseline.y() > bottom)
             break;  // runs come in line order; the rest is out of sight

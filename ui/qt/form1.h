@@ -87,10 +87,12 @@ private:
     /// Takes the console's runs over as the text the window draws.
     void takeConsoleText();
 
-    /// A run of console text as the window draws it.
+    /// A run of console text as the window draws it; its text is made again
+    /// only when the run's text changes from one page to the next.
     struct DrawnRun
     {
         QPoint baseline;
+        std::string utf8;
         QString text;
     };
 
