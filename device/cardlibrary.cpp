@@ -1,9 +1,7 @@
 #include "cardlibrary.h"
 
 #include "fatalerror.h"
-
-#include <dlfcn.h>
-#include <link.h>
+#include "libraryloader.h"
 
 namespace device {
 
@@ -15,11 +13,28 @@ constexpr const char *entryPointNames[] = {
 #undef ZK583_NAME
 };
 
-std::string loaderError()
+/// The bytes that the arguments of a function of type Function take on the
+/// stack, each rounded up to a whole stack slot: the N of a stdcall-decorated
+/// name such as _ZK583_CAL@4.
+template <typename Function>
+struct ArgumentBytes;
+
+template <typename Result, typename... Args>
+struct ArgumentBytes<Result(ZK583_CALL *)(Args...)>
 {
-    const char *reason = dlerror();
-    return reason ? reason : "unknown reason";
-}
+    static constexpr std::size_t slot = sizeof(void *);
+    static constexpr std::size_t value =
+        (std::size_t{0} + ... + ((sizeof(Args) + slot - 1) / slot * slot));
+};
+
+constexpr std::size_t entryPointArgumentBytes[] = {
+#define ZK583_ARGUMENT_BYTES(ret, name, params) ArgumentBytes<ZK583_##name##_fn>::value,
+    ZK583_ENTRY_POINTS(ZK583_ARGUMENT_BYTES)
+#undef ZK583_ARGUMENT_BYTES
+};
+
+/// The entry point by which the simulated card tells itself apart.
+using LostSamplesFunction = std::int32_t(ZK583_CALL *)(std::int32_t handle);
 
 } // namespace
 
@@ -43,22 +58,22 @@ bool CardLibrary::load()
         return true;
     std::string reasons;
     for (std::size_t i = 0; i < m_candidates.size(); ++i) {
-        // A bare name goes through the loader's ordinary search, which never
-        // looks in the current directory; the fallback is an absolute path.
-        m_module = dlopen(m_candidates[i].file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        std::string error;
+        m_module = loader::open(m_candidates[i].file, error);
         if (m_module) {
             m_loadedIndex = i;
-            const link_map *map = nullptr;
-            m_loadedPath = dlinfo(m_module, RTLD_DI_LINKMAP, &map) == 0 && map && *map->l_name
-                ? map->l_name
-                : m_candidates[i].file;
+            m_loadedPath = loader::pathOf(m_module);
+            if (m_loadedPath.empty())
+                m_loadedPath = m_candidates[i].file;
             // The simulated card says so by an entry point of its own, wherever
             // it was found.
             m_simulated = m_candidates[i].simulated
-                || dlsym(m_module, "ZK583SIM_LostSamples") != nullptr;
+                || loader::find(m_module, "ZK583SIM_LostSamples",
+                                ArgumentBytes<LostSamplesFunction>::value, error)
+                    != nullptr;
             return true;
         }
-        reasons += "\n" + loaderError();
+        reasons += "\n" + error;
     }
     std::string message = "Cannot load the card library";
     if (!m_candidates.empty())
@@ -72,12 +87,13 @@ void *CardLibrary::resolve(EntryPoint entryPoint)
     void *&entry = m_entries[static_cast<std::size_t>(entryPoint)];
     if (entry || !load())
         return entry;
-    dlerror();
-    entry = dlsym(m_module, entryPointName(entryPoint));
+    const auto index = static_cast<std::size_t>(entryPoint);
+    std::string error;
+    entry = loader::find(m_module, entryPointName(entryPoint), entryPointArgumentBytes[index],
+                         error);
     if (!entry) {
         reportFatalError("The card library " + m_loadedPath + " has no entry point "
-                         + entryPointName(entryPoint) + ".\n"
-                         + loaderError());
+                         + entryPointName(entryPoint) + ".\n" + error);
     }
     return entry;
 }

@@ -1,5 +1,7 @@
 #include "cardlocator.h"
 
+#include "libraryloader.h"
+
 namespace device {
 
 std::vector<CardLibraryCandidate> cardLibraryCandidates(const std::string &executableDir)
@@ -7,8 +9,12 @@ std::vector<CardLibraryCandidate> cardLibraryCandidates(const std::string &execu
     std::vector<CardLibraryCandidate> candidates{{cardLibraryFileName, false}};
     // A relative directory would make the fallback depend on the current
     // directory, which must never supply the card library.
-    if (!executableDir.empty() && executableDir.front() == '/')
-        candidates.push_back({executableDir + "/" + cardLibraryFileName, true});
+    if (loader::isAbsolutePath(executableDir)) {
+        std::string folder = executableDir;
+        if (folder.back() != loader::separator)
+            folder += loader::separator;
+        candidates.push_back({folder + loader::simulatedCardFile, true});
+    }
     return candidates;
 }
 

@@ -12,10 +12,21 @@
 
 #include <stdint.h>
 
+/* ZK583_CALL is the entry points' calling convention, decided here alone:
+ * 32-bit card libraries for Windows use stdcall (WINAPI); every other target
+ * has one convention only. */
 #if defined(_WIN32)
+#ifndef ZK583_API /* a library exporting by a list of its own defines it empty */
 #define ZK583_API __declspec(dllexport)
+#endif
+#if defined(_WIN64)
+#define ZK583_CALL
+#else
+#define ZK583_CALL __stdcall
+#endif
 #else
 #define ZK583_API __attribute__((visibility("default")))
+#define ZK583_CALL
 #endif
 
 #define ZK583_ENTRY_POINTS(X)                                                         \
@@ -52,9 +63,9 @@ extern "C" {
 
 /* Declarations, for the library that defines them, and a pointer type per
  * entry point (ZK583_TAD_Poll_fn, ...), for the binding that resolves them. */
-#define ZK583_DECLARE(ret, name, params) \
-    ZK583_API ret ZK583_##name params;   \
-    typedef ret(*ZK583_##name##_fn) params;
+#define ZK583_DECLARE(ret, name, params)        \
+    ZK583_API ret ZK583_CALL ZK583_##name params; \
+    typedef ret(ZK583_CALL *ZK583_##name##_fn) params;
 ZK583_ENTRY_POINTS(ZK583_DECLARE)
 #undef ZK583_DECLARE
 

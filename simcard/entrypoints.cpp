@@ -94,17 +94,17 @@ int32_t eepromCall(std::string_view name, int32_t handle, Block *block)
 
 extern "C" {
 
-int32_t ZK583_OpenDevice(int32_t cardIndex)
+int32_t ZK583_CALL ZK583_OpenDevice(int32_t cardIndex)
 {
     return tracedCall<&simcard::SimulatedCard::openDevice>("ZK583_OpenDevice", cardIndex);
 }
 
-int32_t ZK583_CloseDevice(int32_t handle)
+int32_t ZK583_CALL ZK583_CloseDevice(int32_t handle)
 {
     return tracedCall<&simcard::SimulatedCard::closeDevice>("ZK583_CloseDevice", handle);
 }
 
-int32_t ZK583_CAL(int32_t handle)
+int32_t ZK583_CALL ZK583_CAL(int32_t handle)
 {
     Library &lib = library();
     std::lock_guard lock(lib.mutex);
@@ -118,14 +118,14 @@ int32_t ZK583_CAL(int32_t handle)
     return result;
 }
 
-int32_t ZK583_AD(int32_t handle, int32_t channel, int32_t rangeCode, int32_t extra1,
+int32_t ZK583_CALL ZK583_AD(int32_t handle, int32_t channel, int32_t rangeCode, int32_t extra1,
                  int32_t extra2)
 {
     return tracedCall<&simcard::SimulatedCard::analogInput>("ZK583_AD",
         handle, channel, rangeCode, extra1, extra2);
 }
 
-double ZK583_ADV(int32_t rangeCode, int32_t raw)
+double ZK583_CALL ZK583_ADV(int32_t rangeCode, int32_t raw)
 {
     Library &lib = library();
     std::lock_guard lock(lib.mutex);
@@ -134,19 +134,19 @@ double ZK583_ADV(int32_t rangeCode, int32_t raw)
     return result;
 }
 
-int32_t ZK583_TAD(int32_t handle, int32_t firstChannel, int32_t lastChannel, int32_t scanSetting,
+int32_t ZK583_CALL ZK583_TAD(int32_t handle, int32_t firstChannel, int32_t lastChannel, int32_t scanSetting,
                   int32_t extra1, int32_t extra2)
 {
     return tracedCall<&simcard::SimulatedCard::startScan>("ZK583_TAD",
         handle, firstChannel, lastChannel, scanSetting, extra1, extra2);
 }
 
-int32_t ZK583_TAD_Poll(int32_t handle)
+int32_t ZK583_CALL ZK583_TAD_Poll(int32_t handle)
 {
     return tracedCall<&simcard::SimulatedCard::pollScan>("ZK583_TAD_Poll", handle);
 }
 
-int32_t ZK583_TAD_Read(int32_t handle, int32_t *destination, int32_t count)
+int32_t ZK583_CALL ZK583_TAD_Read(int32_t handle, int32_t *destination, int32_t count)
 {
     Library &lib = library();
     std::lock_guard lock(lib.mutex);
@@ -161,7 +161,7 @@ int32_t ZK583_TAD_Read(int32_t handle, int32_t *destination, int32_t count)
     return result;
 }
 
-int32_t ZK583_TAD_Stop(int32_t handle)
+int32_t ZK583_CALL ZK583_TAD_Stop(int32_t handle)
 {
     Library &lib = library();
     std::lock_guard lock(lib.mutex);
@@ -177,57 +177,57 @@ int32_t ZK583_TAD_Stop(int32_t handle)
     return result;
 }
 
-int32_t ZK583_DO(int32_t handle, int32_t word)
+int32_t ZK583_CALL ZK583_DO(int32_t handle, int32_t word)
 {
     return tracedCall<&simcard::SimulatedCard::digitalOutput>("ZK583_DO", handle, word);
 }
 
-int32_t ZK583_DI(int32_t handle)
+int32_t ZK583_CALL ZK583_DI(int32_t handle)
 {
     return tracedCall<&simcard::SimulatedCard::digitalInput>("ZK583_DI", handle);
 }
 
-int32_t ZK583_DA_INI(int32_t handle)
+int32_t ZK583_CALL ZK583_DA_INI(int32_t handle)
 {
     return tracedCall<&simcard::SimulatedCard::resetAnalogOutputs>("ZK583_DA_INI", handle);
 }
 
-int32_t ZK583_DA(int32_t handle, int32_t output, int32_t rangeCode, int32_t code)
+int32_t ZK583_CALL ZK583_DA(int32_t handle, int32_t output, int32_t rangeCode, int32_t code)
 {
     return tracedCall<&simcard::SimulatedCard::analogOutput>("ZK583_DA",
         handle, output, rangeCode, code);
 }
 
-int32_t ZK583_PRun(int32_t handle, int32_t channel, int32_t type, int32_t firstValue,
+int32_t ZK583_CALL ZK583_PRun(int32_t handle, int32_t channel, int32_t type, int32_t firstValue,
                    int32_t secondValue)
 {
     return tracedCall<&simcard::SimulatedCard::startPulse>("ZK583_PRun",
         handle, channel, type, firstValue, secondValue);
 }
 
-int32_t ZK583_PEnd(int32_t handle, int32_t channel)
+int32_t ZK583_CALL ZK583_PEnd(int32_t handle, int32_t channel)
 {
     return tracedCall<&simcard::SimulatedCard::endPulse>("ZK583_PEnd", handle, channel);
 }
 
-int32_t ZK583_PState(int32_t handle, int32_t channel)
+int32_t ZK583_CALL ZK583_PState(int32_t handle, int32_t channel)
 {
     return tracedCall<&simcard::SimulatedCard::pulseState>("ZK583_PState", handle, channel);
 }
 
-int32_t ZK583_PSetData(int32_t handle, int32_t channel, int32_t firstValue, int32_t secondValue)
+int32_t ZK583_CALL ZK583_PSetData(int32_t handle, int32_t channel, int32_t firstValue, int32_t secondValue)
 {
     return tracedCall<&simcard::SimulatedCard::setPulseData>("ZK583_PSetData",
         handle, channel, firstValue, secondValue);
 }
 
-int32_t ZK583_CNT_Run(int32_t handle, int32_t counter, int32_t initialValue)
+int32_t ZK583_CALL ZK583_CNT_Run(int32_t handle, int32_t counter, int32_t initialValue)
 {
     return tracedCall<&simcard::SimulatedCard::startCounter>("ZK583_CNT_Run",
         handle, counter, initialValue);
 }
 
-int32_t ZK583_CNT_Read(int32_t handle, int32_t counter, int32_t *count, int32_t *timeValue)
+int32_t ZK583_CALL ZK583_CNT_Read(int32_t handle, int32_t counter, int32_t *count, int32_t *timeValue)
 {
     Library &lib = library();
     std::lock_guard lock(lib.mutex);
@@ -242,17 +242,17 @@ int32_t ZK583_CNT_Read(int32_t handle, int32_t counter, int32_t *count, int32_t 
     return result;
 }
 
-int32_t ZK583_EEPROM_Write(int32_t handle, const uint8_t *block)
+int32_t ZK583_CALL ZK583_EEPROM_Write(int32_t handle, const uint8_t *block)
 {
     return eepromCall<&simcard::SimulatedCard::writeEeprom>("ZK583_EEPROM_Write", handle, block);
 }
 
-int32_t ZK583_EEPROM_Read(int32_t handle, uint8_t *block)
+int32_t ZK583_CALL ZK583_EEPROM_Read(int32_t handle, uint8_t *block)
 {
     return eepromCall<&simcard::SimulatedCard::readEeprom>("ZK583_EEPROM_Read", handle, block);
 }
 
-int32_t ZK583SIM_LostSamples(int32_t handle)
+int32_t ZK583_CALL ZK583SIM_LostSamples(int32_t handle)
 {
     return tracedCall<&simcard::SimulatedCard::lostSamples>("ZK583SIM_LostSamples", handle);
 }

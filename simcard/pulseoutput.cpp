@@ -64,7 +64,7 @@ std::int64_t PulseOutput::edgesUpTo(std::int64_t t) const
     if (t < m_startTime)
         return 0;
     // Edge n is at or before t when floor(n * 1e10 / f) <= t - start, that is n * 1e10 < (t - start + 1) * f.
-    const std::int64_t edges = (WideInt(t - m_startTime + 1) * m_frequency - 1) / deciHertzNanoseconds + 1;
+    const std::int64_t edges = mulDivCeil(t - m_startTime + 1, m_frequency, deciHertzNanoseconds);
     return m_pulseLimit > 0 ? std::min(edges, m_pulseLimit) : edges;
 }
 

@@ -9,8 +9,8 @@ extern "C" {
 
 /* Samples the latest continuous scan lost to FIFO overflow (oldest whole scans
  * are overwritten when the FIFO is full); -1 for a handle that is not open. */
-ZK583_API int32_t ZK583SIM_LostSamples(int32_t handle);
-typedef int32_t (*ZK583SIM_LostSamples_fn)(int32_t handle);
+ZK583_API int32_t ZK583_CALL ZK583SIM_LostSamples(int32_t handle);
+typedef int32_t(ZK583_CALL *ZK583SIM_LostSamples_fn)(int32_t handle);
 
 #ifdef __cplusplus
 }
