@@ -3,6 +3,7 @@
 #include "cardlocator.h"
 #include "fatalerror.h"
 #include "form1window.h"
+#include "libraryloader.h"
 #include "utf16.h"
 
 #include <windows.h>
@@ -51,30 +52,9 @@ std::string describe(const device::CardLibrary &library)
     return "Card library " + library.loaded()->file;
 }
 
-/// The folder this program was started from, as an absolute path in UTF-8;
-/// empty when Windows cannot tell.
-std::string executableFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        if (path.size() >= 32768)
-            return {};
-        path.resize(path.size() * 2);
-    }
-    const std::size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::string() : win32::narrow(path.substr(0, separator));
-}
-
 int runConsole(HINSTANCE instance, int showCommand)
 {
-    device::CardLibrary library(device::cardLibraryCandidates(executableFolder()));
+    device::CardLibrary library(device::cardLibraryCandidates(device::loader::programDirectory()));
     if (!library.load())
         return EXIT_FAILURE;
     device::LibraryCard card(library);
