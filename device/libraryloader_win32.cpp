@@ -8,6 +8,7 @@
 #endif
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 namespace device::loader {
@@ -80,13 +81,61 @@ std::string moduleFileName(HMODULE module)
 }
 
 /// Takes the current directory out of the DLL search order for the rest of the
-/// process, before the first library is loaded. The program's folder, the
-/// system folders and PATH stay in it, so an installed card library is found.
+/// process, before the first library is loaded, for every library the program
+/// loads. The program's folder, the system folders and PATH stay in it.
 void excludeCurrentDirectory()
 {
     static const bool excluded = SetDllDirectoryW(L"") != 0;
     static_cast<void>(excluded);
 }
+
+bool isAbsoluteFolder(const std::wstring &folder)
+{
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const bool drive = folder.size() >= 3 && folder[1] == L':' && separator(folder[2]);
+    const bool unc = folder.size() >= 3 && separator(folder[0]) && separator(folder[1]);
+    return drive || unc;
+}
+
+/// The absolute folders on PATH, added to the folders searched for libraries
+/// while it lives. Relative entries, which would name folders below the
+/// current directory, are left out.
+class PathFolders
+{
+public:
+    PathFolders()
+    {
+        const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+        if (size == 0)
+            return;
+        std::wstring path(size, L'\0');
+        path.resize(GetEnvironmentVariableW(L"PATH", path.data(), size));
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            std::size_t end = path.find(L';', start);
+            if (end == std::wstring::npos)
+                end = path.size();
+            std::wstring folder = path.substr(start, end - start);
+            if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+                folder = folder.substr(1, folder.size() - 2);
+            if (isAbsoluteFolder(folder)) {
+                if (DLL_DIRECTORY_COOKIE cookie = AddDllDirectory(folder.c_str()))
+                    m_cookies.push_back(cookie);
+            }
+            start = end + 1;
+        }
+    }
+    ~PathFolders()
+    {
+        for (DLL_DIRECTORY_COOKIE cookie : m_cookies)
+            RemoveDllDirectory(cookie);
+    }
+    PathFolders(const PathFolders &) = delete;
+    PathFolders &operator=(const PathFolders &) = delete;
+
+private:
+    std::vector<DLL_DIRECTORY_COOKIE> m_cookies;
+};
 
 bool isSeparator(char c)
 {
@@ -127,8 +176,17 @@ Module open(const std::string &file, std::string &error)
         error = file + ": not a valid file name";
         return nullptr;
     }
-    // A library loaded by absolute path finds what it needs beside itself.
-    const DWORD flags = bareName ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH;
+    // The folders searched, for the library and for what it needs, are named
+    // here, so no loader can add the current directory (wine still looks there
+    // after SetDllDirectoryW(L"")). A bare name: the program's folder, the
+    // system folder, then the folders on PATH. An absolute path: the
+    // library's own folder, then the program's and the system folder.
+    std::unique_ptr<PathFolders> pathFolders;
+    DWORD flags = LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    if (bareName)
+        pathFolders = std::make_unique<PathFolders>();
+    else
+        flags |= LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR;
     // A library that cannot be loaded is reported by the caller, not by a
     // box of the system's own.
     DWORD previousMode = 0;
@@ -137,6 +195,7 @@ Module open(const std::string &file, std::string &error)
         != 0;
     HMODULE module = LoadLibraryExW(wide.c_str(), nullptr, flags);
     const DWORD code = GetLastError();
+    pathFolders.reset();
     if (modeSet)
         SetThreadErrorMode(previousMode, nullptr);
     if (!module)

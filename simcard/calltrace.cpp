@@ -15,7 +15,8 @@ bool CallTrace::open(const std::string &path)
 {
     if (m_file)
         std::fclose(m_file);
-    m_file = std::fopen(path.c_str(), "w");
+    // Binary, so that lines end in a bare newline on Windows too.
+    m_file = std::fopen(path.c_str(), "wb");
     return m_file != nullptr;
 }
 

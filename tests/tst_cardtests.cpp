@@ -241,6 +241,7 @@ void TestCardTests::eepromListsWrittenAndReadBytes_data()
     QTest::addColumn<QString>("readLine");
 
     QTest::newRow("card echoes the block") << true << 32 << writtenBytes;
+    QTest::newRow("card fills the whole 33-byte block") << true << 33 << writtenBytes;
     QTest::newRow("card fills 4 bytes, the rest show 0")
         << true << 4 << " 0  1  2  3  0  0  0  0  0  0 ";
     QTest::newRow("card fills no byte") << true << 0 << " 0  0  0  0  0  0  0  0  0  0 ";
@@ -265,7 +266,7 @@ void TestCardTests::eepromListsWrittenAndReadBytes()
     m_bench->procedures.testEeprom();
 
     QCOMPARE(card.calls, (QStringList{"EEPROM_Write(7)", "EEPROM_Read(7)"}));
-    std::vector<std::uint8_t> block(32, 0);
+    std::vector<std::uint8_t> block(FakeCard::eepromBlockSize, 0);
     for (std::uint8_t i = 0; i <= 9; ++i)
         block[i] = i;
     QCOMPARE(card.eepromWritten, block);

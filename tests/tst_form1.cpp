@@ -1,11 +1,14 @@
 #include "cardlibrary.h"
 #include "fakecard.h"
 #include "form1.h"
+#include "paintcheck.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 
@@ -37,6 +40,8 @@ private slots:
     void timerTicksRunTheAcquisition();
     void exitEndsWithoutStoppingTheScan();
     void consoleIsPaintedAndSurvivesRepaints();
+    void captionsFitTheirControls();
+    void consoleTextIsPaintedWhereTheModelPutsIt();
     void everyButtonWorksOnTheSimulatedCard();
 
 private:
@@ -193,6 +198,89 @@ void TestForm1::consoleIsPaintedAndSurvivesRepaints()
     m_form->resize(Form1::clientSize);
     m_form->show();
     QCOMPARE(m_form->grab().toImage(), listed);
+}
+
+void TestForm1::captionsFitTheirControls()
+{
+    // Measured on the real controls, in the font the window gives them; the
+    // suite runs once at scale 1 and once at scale 2 (QT_SCALE_FACTOR).
+    for (QWidget *widget : m_form->findChildren<QWidget *>()) {
+        QString caption;
+        QRect room;
+        if (auto *pushButton = qobject_cast<QPushButton *>(widget)) {
+            QStyleOptionButton option;
+            option.initFrom(pushButton);
+            option.rect = pushButton->rect();
+            room = pushButton->style()->subElementRect(QStyle::SE_PushButtonContents, &option,
+                                                       pushButton);
+            room.setWidth(room.width()
+                          - pushButton->style()->pixelMetric(QStyle::PM_ButtonMargin, &option,
+                                                             pushButton));
+            caption = pushButton->text();
+        } else if (auto *label = qobject_cast<QLabel *>(widget)) {
+            room = label->contentsRect();
+            caption = label->text();
+        } else {
+            continue;
+        }
+        const QFontMetrics metrics(widget->font());
+        QVERIFY2(metrics.horizontalAdvance(caption) <= room.width(),
+                 qPrintable(QStringLiteral("%1: \"%2\" is %3 wide, room %4 (font %5)")
+                                .arg(widget->objectName(), caption)
+                                .arg(metrics.horizontalAdvance(caption))
+                                .arg(room.width())
+                                .arg(widget->font().toString())));
+        QVERIFY2(metrics.height() <= room.height(), qPrintable(widget->objectName()));
+    }
+    // The largest size that fits: half a point more and some caption would not.
+    QFont larger = m_form->font();
+    if (larger.pointSizeF() < QApplication::font().pointSizeF()) {
+        larger.setPointSizeF(larger.pointSizeF() + 0.5);
+        QVERIFY(captionFittingFont(larger, m_form->style()) != larger);
+    }
+}
+
+void TestForm1::consoleTextIsPaintedWhereTheModelPutsIt()
+{
+    // A full page: the 16 channel lines and the limit line of one batch.
+    m_card->readyCounts = {3200};
+    m_card->nextSample = -40000;
+    QTest::mouseClick(button("AD"), Qt::LeftButton);
+    m_form->timer1Tick();
+    QCOMPARE(m_form->outputConsole().line(), 17);
+
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    const QImage grabbed = m_form->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    const double scale = grabbed.devicePixelRatio();
+    paintcheck::GrayImage image{grabbed.width(), grabbed.height(), {}};
+    for (int y = 0; y < grabbed.height(); ++y) {
+        const uchar *row = grabbed.constScanLine(y);
+        image.pixels.insert(image.pixels.end(), row, row + grabbed.width());
+    }
+
+    const FontTextMetrics &metrics = m_form->textMetrics();
+    auto px = [scale](int logical) { return int(std::lround(logical * scale)); };
+    std::vector<paintcheck::PlacedRun> runs;
+    for (const console::Run &run : m_form->outputConsole().runs()) {
+        const std::size_t visible = run.text.find_first_not_of(' ');
+        const int leading = metrics.textWidth(std::string_view(run.text).substr(0, visible));
+        runs.push_back({run.line, px(run.x), px(run.x + leading), px(run.x + run.width)});
+    }
+    const paintcheck::Layout layout{px(metrics.lineHeight()), px(metrics.columnWidth()),
+                                    console::OutputConsole::zoneColumns,
+                                    px(form1::pixels(form1::controls.front().left)),
+                                    px(2)};
+    QCOMPARE(int(runs.size()), 33);   // "CH n " and "Data v " on each channel line, and the limit
+    const std::vector<std::string> faults = paintcheck::check(image, runs, layout);
+    QStringList faultTexts;
+    for (const std::string &fault : faults)
+        faultTexts << QString::fromStdString(fault);
+    QVERIFY2(faults.empty(), qPrintable(faultTexts.join(QLatin1Char('\n'))));
+    // A page drawn one line height lower is caught.
+    for (paintcheck::PlacedRun &run : runs)
+        run.line += 1;
+    QVERIFY(!paintcheck::check(image, runs, layout).empty());
 }
 
 void TestForm1::everyButtonWorksOnTheSimulatedCard()

@@ -30,8 +30,11 @@ public:
     std::int32_t cntStatus = 0;
     std::int32_t cntCount = 0;
     std::int32_t cntTime = 0;
+    /// The largest EEPROM block a card library may write or fill: the whole
+    /// of the console's buffers, so that a smaller buffer shows under ASan.
+    static constexpr std::size_t eepromBlockSize = 33;
     std::size_t eepromBytesFilled = 32;             ///< bytes EEPROM_Read fills
-    std::vector<std::uint8_t> eeprom = std::vector<std::uint8_t>(32, 0);
+    std::vector<std::uint8_t> eeprom = std::vector<std::uint8_t>(eepromBlockSize, 0);
     bool eepromStoresWrites = true;                 ///< false: EEPROM_Write leaves eeprom as it is
 
     // What happened.
@@ -122,7 +125,7 @@ public:
     std::int32_t EEPROM_Write(std::int32_t h, const std::uint8_t *block) override
     {
         record(QStringLiteral("EEPROM_Write(%1)").arg(h));
-        eepromWritten.assign(block, block + 32);
+        eepromWritten.assign(block, block + eepromBlockSize);
         if (eepromStoresWrites)
             eeprom = eepromWritten;
         return 0;

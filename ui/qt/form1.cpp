@@ -33,7 +33,7 @@ int FontTextMetrics::textWidth(std::string_view text) const
 
 Form1::Form1(device::Card &card, const std::string &cardSource, QWidget *parent)
     : QWidget(parent)
-    , m_metrics(font())
+    , m_metrics(applyCaptionFittingFont(this))
     , m_console(m_metrics)
     , m_procedures(card, m_console, *this, cardSource)
     , m_timer1(new QTimer(this))

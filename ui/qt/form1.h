@@ -1,6 +1,7 @@
 #pragma once
 
 #include "card.h"
+#include "controls.h"
 #include "form1description.h"
 #include "outputconsole.h"
 #include "procedures.h"
@@ -21,12 +22,6 @@
 #include <vector>
 
 class QTimer;
-
-/// UTF-8 text as Qt's text.
-inline QString qText(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-}
 
 /// Console layout in the window font's own metrics. Widths that cannot
 /// change are measured once: each ASCII character's advance, and each other
