@@ -403,6 +403,8 @@ private slots:
     void exitLeavesARunningScanAlone_data();
     void exitLeavesARunningScanAlone();
 
+    void keyboardFollowsTheTabOrder();
+
     void missingLibraryOrEntryPointAtStartIsFatal_data();
     void missingLibraryOrEntryPointAtStartIsFatal();
     void missingEntryPointAtFirstClickIsFatal();
@@ -617,6 +619,42 @@ void TestWineConsole::exitLeavesARunningScanAlone()
             samples += call.result.toInt();
     }
     QVERIFY2(samples < acquisitionSamples, "the scan had already ended by itself; nothing was tested");
+}
+
+void TestWineConsole::keyboardFollowsTheTabOrder()
+{
+    REQUIRE_BUILD(m_build64);
+    WineConsole console{Launch{&m_build64}};
+    const std::optional<QString> window = console.waitForMainWindow();
+    QVERIFY2(window, qPrintable(QStringLiteral("the main window did not map: ") + console.diagnosis()));
+
+    // Space presses the button with the focus. The window opens on the
+    // first control of the keyboard order; Tab moves along it.
+    const auto focusAt = [](std::string_view name) {
+        return int(std::find(form1::tabOrder.begin(), form1::tabOrder.end(), name)
+                   - form1::tabOrder.begin());
+    };
+    const int toDo = focusAt("DO") - focusAt("Command2");
+    const int toExit = focusAt("Command3") - focusAt("DO");
+    QVERIFY(toDo > 0 && toExit > 0);
+    QStringList keys{QStringLiteral("space")};
+    for (int i = 0; i < toDo; ++i)
+        keys << QStringLiteral("Tab");
+    keys << QStringLiteral("space");
+    for (int i = 0; i < toExit; ++i)
+        keys << QStringLiteral("Tab");
+    keys << QStringLiteral("space");
+
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), *window});
+    QTest::qWait(200);
+    runTool(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"),
+                                                   QStringLiteral("100")}
+                                           + keys);
+    QVERIFY2(console.waitForExit(), "the exit button, reached by Tab, did not end the program");
+    QCOMPARE(console.exitCode(), 0);
+    QCOMPARE(callsOf(console.trace()),
+             (QStringList{QStringLiteral("OpenDevice(0)"), QStringLiteral("CNT_Run(1411,0,10000)"),
+                          QStringLiteral("DO(1411,21930)")}));
 }
 
 void TestWineConsole::missingLibraryOrEntryPointAtStartIsFatal_data()
