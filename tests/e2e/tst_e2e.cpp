@@ -3,6 +3,7 @@
 // program did is read back from the X server (titles, windows), its exit
 // status and stderr, and the simulated card's call trace.
 #include "controls.h"
+#include "e2esupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -38,128 +39,11 @@ const QString libraryTitle = QStringLiteral(
 const QString noCardTitle = QStringLiteral("Error Load ZK583");
 const QString messageBoxTitle = QStringLiteral("ZK583 Testing Program");
 
-/// Calls f every 50 ms until it gives a value that converts to true, or the
-/// time is up; returns its last answer.
-template <typename F>
-auto pollFor(F f, int timeoutMs) -> decltype(f())
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        auto value = f();
-        if (value || deadline.hasExpired())
-            return value;
-        QTest::qWait(50);
-    }
-}
-
-/// Runs a short helper program (xdotool, xprop, import) to its end; its
-/// standard output, or nothing when it failed.
-std::optional<QByteArray> runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess tool;
-    tool.setStandardErrorFile(QProcess::nullDevice());
-    tool.start(program, arguments);
-    if (!tool.waitForFinished(5000)) {
-        tool.kill();
-        tool.waitForFinished(1000);
-        return std::nullopt;
-    }
-    if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-        return std::nullopt;
-    return tool.readAllStandardOutput();
-}
-
-QString windowName(const QString &window)
-{
-    QByteArray name =
-        runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window}).value_or("");
-    if (name.endsWith('\n'))
-        name.chop(1);
-    return QString::fromUtf8(name);
-}
+using namespace e2e;
 
 bool isMainWindowTitle(const QString &title)
 {
     return title.startsWith(QStringLiteral("ZK583 Testing Program  ")) || title == noCardTitle;
-}
-
-/// Pixels darker than mid-grey in area of image: text, on the window's light background.
-int darkPixels(const QImage &image, const QRect &area)
-{
-    int dark = 0;
-    for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
-        for (int x = area.left(); x <= area.right() && x < image.width(); ++x)
-            dark += qGray(image.pixel(x, y)) < 128;
-    return dark;
-}
-
-/// One call as the simulated card traced it.
-struct TraceCall
-{
-    QString entry;          ///< name after the ZK583_ prefix, such as "DO"
-    QStringList arguments;
-    QString result;
-    QString rest;           ///< anything after the result (the loss report of TAD_Stop)
-
-    /// "DO(1411,21930)": the call without its result.
-    QString call() const
-    {
-        return entry + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + QLatin1Char(')');
-    }
-
-    /// Whether this is the call expected, which may go on with the leading
-    /// part of the call's details: "EEPROM_Read(1411,block) block=00 01".
-    bool matches(const QString &expected) const
-    {
-        const QString text = rest.isEmpty() ? call() : call() + QLatin1Char(' ') + rest;
-        return text == expected || text.startsWith(expected + QLatin1Char(' '));
-    }
-};
-
-QList<TraceCall> readTrace(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // "ZK583_TAD_Read(1411, destination, 3200) = 3200 destination=..."
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^ZK583_(\w+)\(([^)]*)\) = (\S+) ?(.*)$)"));
-    QList<TraceCall> calls;
-    const QByteArray text = file.readAll();
-    // A line still being written has no end yet; it is read next time.
-    const QList<QByteArray> lines = text.left(text.lastIndexOf('\n') + 1).split('\n');
-    for (const QByteArray &line : lines) {
-        const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(line));
-        if (!match.hasMatch())
-            continue;
-        TraceCall call;
-        call.entry = match.captured(1);
-        for (const QString &argument : match.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts))
-            call.arguments << argument.trimmed();
-        call.result = match.captured(3);
-        call.rest = match.captured(4);
-        calls << call;
-    }
-    return calls;
-}
-
-/// The simulated card's handle, as the trace writes it.
-const QString traceHandle = QStringLiteral("1411");
-
-/// Samples the card lost, as its TAD_Stop reports them.
-int lostSamples(const TraceCall &stop)
-{
-    static const QRegularExpression lost(QStringLiteral(R"(\blost=(\d+)\b)"));
-    const QRegularExpressionMatch match = lost.match(stop.rest);
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-QStringList callsOf(const QList<TraceCall> &trace)
-{
-    QStringList calls;
-    for (const TraceCall &call : trace)
-        calls << call.call();
-    return calls;
 }
 
 /// Where to start the console from, and with which card library.
@@ -468,36 +352,8 @@ void TestEndToEnd::buttonMakesItsCardCalls_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<CallList>("calls");
 
-    // Each call as the trace writes it, optionally followed by the leading
-    // part of its details; {h} is the card's handle and {$} the result of
-    // the call before.
-    auto calls = [](std::initializer_list<const char *> list) {
-        CallList result;
-        for (const char *call : list)
-            result << QString::fromUtf8(call).replace(QStringLiteral("{h}"), traceHandle);
-        return result;
-    };
-    CallList scan = calls({"CAL({h})"});
-    for (int channel = 0; channel < 16; ++channel)
-        scan << QStringLiteral("AD(%1,%2,4,0,1)").arg(traceHandle).arg(channel)
-             << QStringLiteral("ADV(4,{$})");
-    const char *const eepromBytes = "block=00 01 02 03 04 05 06 07 08 09";
-
-    QTest::newRow("DO writes 0x55AA") << "DO" << calls({"DO({h},21930)"});
-    QTest::newRow("DI reads the input word") << "DI" << calls({"DI({h})"});
-    QTest::newRow("AD query converts 16 channels once") << "StopAD" << scan;
-    QTest::newRow("DA sets both outputs")
-        << "Command5" << calls({"DA_INI({h})", "DA({h},0,1,4095)", "DA({h},1,2,0)"});
-    QTest::newRow("pulse output starts both channels")
-        << "Command1" << calls({"PRun({h},0,0,10000,5000)", "PRun({h},1,1,20000,10)"});
-    QTest::newRow("stop output ends both channels")
-        << "Command6" << calls({"PEnd({h},0)", "PEnd({h},1)"});
-    QTest::newRow("start CNT0") << "Command2" << calls({"CNT_Run({h},0,10000)"});
-    QTest::newRow("read CNT0") << "Command8" << calls({"CNT_Read({h},0,count,time)"});
-    QTest::newRow("EEPROM writes ten bytes and reads them back")
-        << "Command4"
-        << CallList{QStringLiteral("EEPROM_Write(%1,block) %2").arg(traceHandle, eepromBytes),
-                    QStringLiteral("EEPROM_Read(%1,block) %2").arg(traceHandle, eepromBytes)};
+    for (const ButtonCalls &row : buttonCalls())
+        QTest::newRow(row.row) << row.button << row.calls;
 }
 
 void TestEndToEnd::buttonMakesItsCardCalls()
@@ -520,16 +376,8 @@ void TestEndToEnd::buttonMakesItsCardCalls()
     QList<TraceCall> trace = console.trace();
     QVERIFY(!trace.isEmpty());
     trace.removeFirst();  // OpenDevice
-    QCOMPARE(callsOf(trace).size(), calls.size());
-    for (qsizetype i = 0; i < calls.size(); ++i) {
-        QString expected = calls.at(i);
-        if (i > 0)
-            expected.replace(QStringLiteral("{$}"), trace.at(i - 1).result);
-        QVERIFY2(trace.at(i).matches(expected),
-                 qPrintable(QStringLiteral("call %1: %2 %3, expected %4")
-                                .arg(i)
-                                .arg(trace.at(i).call(), trace.at(i).rest, expected)));
-    }
+    const QString difference = differenceFromExpectedCalls(trace, calls);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestEndToEnd::continuousAcquisitionEndsByItself()
@@ -553,43 +401,8 @@ void TestEndToEnd::continuousAcquisitionEndsByItself()
     QVERIFY2(console.waitForExit(), "the exit button did not end the program");
     QCOMPARE(console.exitCode(), 0);
 
-    const QList<TraceCall> trace = console.trace();
-    QVERIFY(trace.size() > 4);
-    QCOMPARE(trace.at(1).call(), QStringLiteral("CAL(%1)").arg(traceHandle));
-    QCOMPARE(trace.at(2).call(), QStringLiteral("TAD(%1,0,15,0,0,50)").arg(traceHandle));
-
-    qint64 samples = 0;
-    int stops = 0;
-    for (qsizetype i = 3; i < trace.size(); ++i) {
-        const TraceCall &call = trace.at(i);
-        const QString where = QStringLiteral("call %1: %2").arg(i).arg(call.call());
-        if (call.entry == QLatin1String("TAD_Poll")) {
-            QVERIFY2(stops == 0, qPrintable(where));
-        } else if (call.entry == QLatin1String("TAD_Read")) {
-            QVERIFY2(stops == 0 && samples < 200000, qPrintable(where));
-            // Only after a poll that found a batch, and only whole 16-channel scans of it.
-            const TraceCall &poll = trace.at(i - 1);
-            QVERIFY2(poll.entry == QLatin1String("TAD_Poll") && poll.result.toInt() >= 100,
-                     qPrintable(where));
-            const int count = call.arguments.last().toInt();
-            QVERIFY2(count > 0 && count % 16 == 0 && count <= poll.result.toInt(),
-                     qPrintable(where));
-            QCOMPARE(call.result.toInt(), count);
-            samples += count;
-        } else if (call.entry == QLatin1String("TAD_Stop")) {
-            // At once after the read that reached the limit.
-            QVERIFY2(samples >= 200000 && trace.at(i - 1).entry == QLatin1String("TAD_Read"),
-                     qPrintable(where));
-            QCOMPARE(lostSamples(call), 0);
-            QVERIFY2(call.rest.contains(QStringLiteral("delivered=%1").arg(samples)),
-                     qPrintable(call.rest));
-            ++stops;
-        } else {
-            QFAIL(qPrintable(QStringLiteral("unexpected ") + where));
-        }
-    }
-    QCOMPARE(stops, 1);
-    QVERIFY2(samples >= 200000, qPrintable(QString::number(samples)));
+    const QString fault = acquisitionTraceFault(console.trace());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
 }
 
 void TestEndToEnd::exitLeavesARunningScanAlone()
