@@ -87,6 +87,15 @@ for preset in windows-x64 windows-x86; do
     took[$preset]=$((SECONDS - step_start))
 done
 
+# The real console under wine, driven through the X server by the Linux-side
+# end-to-end tests of the dev build.
+wsay "Running the console's end-to-end tests under wine (64- and 32-bit)"
+cmake --preset dev -DZK583_WERROR=$werror >/dev/null
+cmake --build --preset dev -j "$jobs" --target tst_wine_e2e
+step_start=$SECONDS
+ctest --test-dir "$ZK583_ROOT/build/dev" -L wine --output-on-failure || failed+=("wine e2e")
+took[wine-e2e]=$((SECONDS - step_start))
+
 for build in "$ZK583_WINDOWS_X64" "$ZK583_WINDOWS_X86"; do
     wsay "Building the installer and zip in $build"
     (cd "$build" && cpack >/dev/null)
@@ -96,6 +105,7 @@ for build in "$ZK583_WINDOWS_X64" "$ZK583_WINDOWS_X86"; do
 done
 
 wsay "Times: prefix ${prefix_seconds} s; tests x64 ${took[windows-x64]} s, x86 ${took[windows-x86]} s;" \
+    "end-to-end under wine ${took[wine-e2e]} s;" \
     "installers x64 ${took[windows-x64-installer]} s, x86 ${took[windows-x86-installer]} s;" \
     "all $((SECONDS - total_start)) s"
 if [ ${#failed[@]} -ne 0 ]; then
