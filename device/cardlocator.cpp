@@ -18,4 +18,12 @@ std::vector<CardLibraryCandidate> cardLibraryCandidates(const std::string &execu
     return candidates;
 }
 
+std::string describeCardLibrary(const CardLibrary &library)
+{
+    if (library.simulated())
+        return "Simulated card, no hardware";
+    const CardLibraryCandidate *loaded = library.loaded();
+    return "Card library " + (loaded ? loaded->file : std::string(cardLibraryFileName));
+}
+
 } // namespace device

@@ -17,4 +17,8 @@ inline constexpr const char *cardLibraryFileName = loader::cardLibraryFileName;
 /// on Linux, in its sub-folder simcard on Windows. Never the current directory.
 std::vector<CardLibraryCandidate> cardLibraryCandidates(const std::string &executableDir);
 
+/// The loaded card library as the window caption names it: the simulated
+/// card, or the card library's file.
+std::string describeCardLibrary(const CardLibrary &library);
+
 } // namespace device

@@ -26,14 +26,6 @@ void showFatalErrorAndExit(const std::string &message)
     std::_Exit(EXIT_FAILURE);
 }
 
-/// The card library in use, as the caption names it.
-std::string describe(const device::CardLibrary &library)
-{
-    if (library.simulated())
-        return "Simulated card, no hardware";
-    return "Card library " + library.loaded()->file;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -47,7 +39,7 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     device::LibraryCard card(library);
 
-    Form1 form(card, describe(library));
+    Form1 form(card, device::describeCardLibrary(library));
     QObject::connect(&form, &Form1::exitRequested, &app, &QCoreApplication::quit);
     form.load();
     form.show();

@@ -44,14 +44,6 @@ void showFatalErrorAndExit(const std::string &message)
     std::_Exit(EXIT_FAILURE);
 }
 
-/// The card library in use, as the caption names it.
-std::string describe(const device::CardLibrary &library)
-{
-    if (library.simulated())
-        return "Simulated card, no hardware";
-    return "Card library " + library.loaded()->file;
-}
-
 int runConsole(HINSTANCE instance, int showCommand)
 {
     device::CardLibrary library(device::cardLibraryCandidates(device::loader::programDirectory()));
@@ -59,7 +51,7 @@ int runConsole(HINSTANCE instance, int showCommand)
         return EXIT_FAILURE;
     device::LibraryCard card(library);
 
-    win32::Form1Window form(card, describe(library));
+    win32::Form1Window form(card, device::describeCardLibrary(library));
     if (!form.create(instance)) {
         device::reportFatalError("Cannot create the window (error "
                                  + std::to_string(GetLastError()) + ").");
